@@ -1,0 +1,41 @@
+#include "analysis/keywords.h"
+
+#include "analysis/splitfields.h"
+
+#include <array>
+
+namespace sokuri {
+
+bool KeywordList::add(const QString& word)
+{
+    if (m_words.size() >= Capacity)
+        return false;
+    m_words.append(word);
+    return true;
+}
+
+void KeywordList::setFromText(QStringView text)
+{
+    std::array<QString, Capacity> fields;
+    const int n = SplitFields(text, u" ", fields);
+    m_words = QStringList(fields.begin(), fields.begin() + n);
+}
+
+void AddKeywordLine(KeywordList& keywords, QStringView line)
+{
+    while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
+        line.chop(1);
+    QString normalised = line.toString();
+    normalised.replace(u'\t', u' ');
+
+    std::array<QString, 8> fields;
+    SplitFields(normalised, u" ", fields);
+    const QString& word = fields[0];
+    if (word.isEmpty() || word == u"EOS")
+        return;
+    const QString& wordClass = fields[3];
+    if (wordClass == u"2" || wordClass == u"3" || wordClass == u"6" || wordClass == u"8")
+        keywords.add(word);
+}
+
+} // namespace sokuri

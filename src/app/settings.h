@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app/appstate.h"
+#include "app/usermessage.h"
+
+#include <QString>
+
+namespace sokuri {
+
+// How the morphological analyser is reached: the section "chasen" of
+// sokuri.ini.
+struct ChasenSettings
+{
+    enum : qint16 { Local = 0, Server = 1 };
+
+    qint16 type = 0;  // 0 local command, 1 server, any other value: no analysis
+    QString filename; // path of the local ChaSen program
+    QString host;     // ChaSen server host
+    QString port;     // ChaSen server port, as written
+
+    friend bool operator==(const ChasenSettings&, const ChasenSettings&) = default;
+};
+
+// Reads the analyser settings from paths.IniPath into settings. When the file
+// is missing, settings is left as it was and message holds the text
+// IniPath + " がありません。" with the title "File not found"; the caller
+// decides whether the program goes on.
+bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* message = nullptr);
+
+// The "type" value: the integer part (rounded down) of a decimal number with
+// optional blanks around it and an optional fraction; an empty text or one
+// that is no number reads as 0, and values beyond 16 bits are clamped.
+qint16 ParseSettingsType(const QString& text);
+
+} // namespace sokuri

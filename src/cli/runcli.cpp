@@ -1,0 +1,77 @@
+#include "cli/runcli.h"
+
+#include "cli/commands.h"
+
+#include <QCommandLineParser>
+
+#include <functional>
+#include <map>
+
+namespace sokuri::cli {
+
+namespace {
+
+const char* const UsageText = "usage: sokuri-cli [--app-dir DIR] COMMAND ...\n"
+                              "commands:\n"
+                              "  settings    the analyser settings read from sokuri.ini\n"
+                              "  plugins     the installed plugins: name, url and version\n";
+
+using Command = std::function<int(const CliContext&)>;
+
+const std::map<QString, Command>& commands()
+{
+    static const std::map<QString, Command> table = {
+        {QStringLiteral("settings"), SettingsCommand},
+        {QStringLiteral("plugins"), PluginsCommand},
+    };
+    return table;
+}
+
+} // namespace
+
+int RunCli(const QStringList& arguments, const QString& defaultAppDir, QTextStream& out,
+           QTextStream& err)
+{
+    QCommandLineParser parser;
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    const QCommandLineOption appDir(QStringLiteral("app-dir"),
+                                    QStringLiteral("The application folder to work in."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows the usage."));
+    parser.addOption(appDir);
+    parser.addOption(help);
+    if (!parser.parse(arguments)) {
+        err << "sokuri-cli: " << parser.errorText() << Qt::endl << UsageText;
+        err.flush();
+        return Usage;
+    }
+    if (parser.isSet(help)) {
+        out << UsageText;
+        out.flush();
+        return Done;
+    }
+    const QStringList rest = parser.positionalArguments();
+    if (rest.isEmpty()) {
+        err << "sokuri-cli: no command given" << Qt::endl << UsageText;
+        err.flush();
+        return Usage;
+    }
+    const auto command = commands().find(rest.first());
+    if (command == commands().end()) {
+        err << "sokuri-cli: unknown command " << rest.first() << Qt::endl << UsageText;
+        err.flush();
+        return Usage;
+    }
+
+    // The command's own parser sees its name first, as a program name.
+    const CliContext context{
+        ResolveAppPaths(parser.isSet(appDir) ? parser.value(appDir) : defaultAppDir), rest, out,
+        err};
+    const int status = command->second(context);
+    out.flush();
+    err.flush();
+    return status;
+}
+
+} // namespace sokuri::cli

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QChar>
+#include <QString>
+#include <QStringView>
+
+// Code page 932 (Microsoft's Shift_JIS), the program's byte form of text in
+// its own files, its query bytes and its documents. The table is ICU's
+// "windows-31j", so 0x8160 is U+FF5E as Windows has it.
+namespace sokuri::cp932 {
+
+// Decodes a run of Shift_JIS bytes. A byte sequence that is no character
+// becomes U+FFFD; nothing is dropped silently.
+QString decode(QByteArrayView bytes);
+
+// Encodes text as Shift_JIS. A character that code page 932 cannot hold
+// becomes "?" (plain texts: settings, plugin values, query words).
+QByteArray encode(QStringView text);
+
+// Encodes text as Shift_JIS, writing every character that code page 932
+// cannot hold as a hexadecimal numeric character reference ("&#x20BB7;"), so
+// an HTML text keeps all of its characters.
+QByteArray encodeWithReferences(QStringView text);
+
+// True when the byte starts a double-byte character (0x81-0x9F, 0xE0-0xFC).
+bool isLeadByte(uchar byte);
+
+// The character of one byte taken on its own: ASCII, half-width katakana
+// (0xA1-0xDF), or what code page 932 gives for any other single byte
+// (U+FFFD where it gives nothing).
+QChar decodeByte(uchar byte);
+
+// The character of the double-byte code lead * 256 + trail, or U+FFFD when
+// code page 932 has none for it (also when lead is no lead byte).
+QChar decodePair(uchar lead, uchar trail);
+
+} // namespace sokuri::cp932

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/usermessage.h"
+
+namespace sokuri {
+
+// Where the core's messages for the user go: message boxes in the window, the
+// error stream on the command line, a list in tests.
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
+    virtual void critical(const UserMessage& message) = 0;
+    virtual void information(const UserMessage& message) = 0;
+};
+
+} // namespace sokuri

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace sokuri {
+
+// The receive and extraction state of one connection slot. Cleared at the end
+// of every connection and before each new request on the slot.
+struct SlotState
+{
+    // Bytes of the current, unfinished reply line.
+    QByteArray CarryBytes;
+    // Marker state of the result extraction.
+    bool InList = false;
+    bool InItem = false;
+    bool InBanner = false;
+    QString ItemText;
+    // The entry being collected outgrew the bound of its text: it is consumed
+    // up to its end marker and then dropped.
+    bool ItemTooLong = false;
+    // Relevance factor of this connection; 0 while not yet set.
+    float RelevanceScale = 0.0f;
+
+    void clear() { *this = SlotState(); }
+};
+
+} // namespace sokuri

@@ -1,0 +1,203 @@
+#include "searchplugins/buildrequest.h"
+
+#include "app/inifile.h"
+#include "encoding/urlconv.h"
+#include "searchplugins/pluginfolder.h"
+
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace sokuri {
+
+namespace {
+
+// The positions of the rules are found in a copy lower-cased letter by
+// letter, so they stay aligned with the original text.
+QString asciiLower(QStringView text)
+{
+    QString lower = text.toString();
+    for (QChar& c : lower) {
+        if (c >= u'A' && c <= u'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return lower;
+}
+
+// The leading decimal digits of text as a number; none gives 0. Returns -1
+// when the number is beyond any port.
+int leadingPort(QStringView text)
+{
+    int value = 0;
+    for (const QChar c : text) {
+        if (c < u'0' || c > u'9')
+            break;
+        value = value * 10 + (c.unicode() - u'0');
+        if (value > 65535)
+            return -1;
+    }
+    return value;
+}
+
+// "inpcount" as a 16-bit integer: a decimal number rounded to the nearest
+// whole number (halves to even); empty or no number is 0.
+int inputLineCount(const QString& text)
+{
+    static const QRegularExpression number(
+        QStringLiteral(R"(^[ \t]*([+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))[ \t]*$)"));
+    const QRegularExpressionMatch match = number.match(text);
+    if (!match.hasMatch())
+        return 0;
+    const double value = std::nearbyint(match.captured(1).toDouble());
+    return value > MaxInputLines ? MaxInputLines : int(value);
+}
+
+// Reads one field of an input line from start: up to a blank or ">", or the
+// double quote that closes one opened before. The quote flag is shared by the
+// name and the value scan of one line.
+QString scanField(QStringView line, qsizetype start, bool& quoted)
+{
+    QString field;
+    for (qsizetype i = start; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (c == u' ' || c == u'>')
+            break;
+        if (c == u'"') {
+            if (quoted) {
+                quoted = false;
+                break;
+            }
+            quoted = true;
+            continue;
+        }
+        field.append(c);
+    }
+    return field;
+}
+
+// Where the field after word begins: just after its first occurrence, or at
+// the character after the word's own length when the line lacks it.
+qsizetype fieldStart(const QString& lowerLine, QStringView word)
+{
+    const qsizetype at = lowerLine.indexOf(word);
+    return at < 0 ? word.size() - 1 : at + word.size();
+}
+
+struct ActionParts
+{
+    QString scheme;
+    QString host;
+    int port = 0;
+    bool explicitPort = false;
+    QString path;
+};
+
+bool splitAction(const QString& action, ActionParts& parts, QString* reason)
+{
+    const qsizetype http = action.indexOf(u"http://");
+    const qsizetype https = action.indexOf(u"https://");
+    qsizetype hostStart;
+    if (https >= 0 && (http < 0 || https < http)) {
+        parts.scheme = QStringLiteral("https");
+        hostStart = https + 8;
+    } else {
+        parts.scheme = QStringLiteral("http");
+        // Without "http://" the host is taken from the seventh character on.
+        hostStart = http < 0 ? 6 : http + 7;
+    }
+    const qsizetype slash = hostStart <= action.size() ? action.indexOf(u'/', hostStart) : -1;
+    if (slash < 0) {
+        if (reason)
+            *reason = QStringLiteral("action にパスがありません: ") + action;
+        return false;
+    }
+    const QString hostAndPort = action.sliced(hostStart, slash - hostStart);
+    parts.path = action.sliced(slash);
+    const qsizetype colon = hostAndPort.indexOf(u':');
+    if (colon >= 0) {
+        parts.host = hostAndPort.first(colon);
+        parts.port = leadingPort(QStringView(hostAndPort).sliced(colon + 1));
+        parts.explicitPort = true;
+    } else {
+        parts.host = hostAndPort;
+        parts.port = parts.scheme == u"https" ? 443 : 80;
+    }
+    if (parts.host.isEmpty()) {
+        if (reason)
+            *reason = QStringLiteral("action にホストがありません: ") + action;
+        return false;
+    }
+    if (parts.port < 1 || parts.port > 65535) {
+        if (reason)
+            *reason = QStringLiteral("action のポートが正しくありません: ") + action;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& keywordString,
+                  PluginSlot& slot, QString* skipReason)
+{
+    keywordString.replace(u' ', u'+');
+    slot = PluginSlot();
+
+    const IniFile ini = IniFile::load(PluginFilePath(paths, pluginName));
+    const QString search = QStringLiteral("search");
+    const QString result = QStringLiteral("result");
+    slot.Name = ini.value(QStringLiteral("init"), QStringLiteral("name"));
+
+    ActionParts action;
+    const bool usable =
+        splitAction(ini.value(search, QStringLiteral("action")), action, skipReason);
+    slot.Scheme = action.scheme;
+    slot.Host = action.host;
+    slot.Port = action.port;
+    slot.Path = action.path;
+    slot.Method = ini.value(search, QStringLiteral("method"));
+
+    const bool utf8Query =
+        ini.value(search, QStringLiteral("charset")).compare(u"utf-8", Qt::CaseInsensitive) == 0;
+    const auto encode = [utf8Query](const QString& text, int keep) {
+        return utf8Query ? UrlEncodeBytes(text.toUtf8(), keep) : UrlEncode(text, keep);
+    };
+    const int lines = inputLineCount(ini.value(search, QStringLiteral("inpcount")));
+    const QString userValue = u"value=\"" + keywordString + u'"';
+    for (int i = 1; i <= lines; ++i) {
+        const QString key = QStringLiteral("inp%1").arg(i % 100, 2, 10, QLatin1Char('0'));
+        QString line = ini.value(search, key);
+        const qsizetype user = line.indexOf(u"user");
+        if (user >= 0)
+            line.replace(user, 4, userValue);
+        if (!slot.Query.isEmpty())
+            slot.Query += u'&';
+        const QString lower = asciiLower(line);
+        bool quoted = false;
+        const QString name = scanField(line, fieldStart(lower, u"name="), quoted);
+        const QString value = scanField(line, fieldStart(lower, u"value="), quoted);
+        slot.Query += encode(name, -1) + u'=' + encode(value, u'+');
+    }
+
+    slot.ResultCharset = ini.value(result, QStringLiteral("charset")).toLower();
+    slot.ListStart = ini.value(result, QStringLiteral("ListStart"));
+    slot.ListEnd = ini.value(result, QStringLiteral("ListEnd"));
+    slot.ItemStart = ini.value(result, QStringLiteral("ItemStart"));
+    slot.ItemEnd = ini.value(result, QStringLiteral("ItemEnd"));
+    slot.RelevanceStart = ini.value(result, QStringLiteral("RelevanceStart"));
+    slot.RelevanceEnd = ini.value(result, QStringLiteral("RelevanceEnd"));
+    slot.BannerStart = ini.value(result, QStringLiteral("BannerStart"));
+    slot.BannerEnd = ini.value(result, QStringLiteral("BannerEND"));
+
+    // A port that the action names is kept in the base address unless it is
+    // the scheme's own, so relative links reach the same server.
+    const int defaultPort = action.scheme == u"https" ? 443 : 80;
+    slot.BaseUrl = action.scheme + u"://" + action.host +
+                   (action.explicitPort && action.port != defaultPort
+                        ? u':' + QString::number(action.port)
+                        : QString()) +
+                   u'/';
+    return usable;
+}
+
+} // namespace sokuri

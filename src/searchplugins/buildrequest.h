@@ -1,0 +1,26 @@
+#pragma once
+
+#include "app/appstate.h"
+#include "searchplugins/pluginslot.h"
+
+#include <QString>
+
+namespace sokuri {
+
+// The most input lines a plugin's query is built from; a larger "inpcount"
+// is read as this many.
+constexpr int MaxInputLines = 999;
+
+// Fills slot from the file of the plugin named pluginName: the connection
+// (scheme, host, port, path of "action"), the method, the query built from the
+// "inp" lines with the keywords, the result character set and the markers.
+// Every blank of keywordString becomes "+" (the caller keeps the changed
+// string for the next plugin).
+//
+// Returns false, with the reason in skipReason, when the plugin cannot be
+// asked in this search: its action names no host or no path after the host,
+// or a port outside 1-65535.
+bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& keywordString,
+                  PluginSlot& slot, QString* skipReason = nullptr);
+
+} // namespace sokuri

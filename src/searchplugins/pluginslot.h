@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace sokuri {
+
+// Everything one connection needs to ask one search engine: where to connect,
+// what to send, how to decode the answer and which markers cut the result
+// entries out of it. Filled by BuildRequest from the plugin file; every field
+// is overwritten on each fill.
+struct PluginSlot
+{
+    QString Name;
+    QString Scheme = QStringLiteral("http"); // "http" or "https"
+    QString Host;
+    int Port = 0;
+    QString Path;
+    QString Method;
+    QString Query;
+    QString ResultCharset; // lower-cased
+    QString ListStart;
+    QString ListEnd;
+    QString ItemStart;
+    QString ItemEnd;
+    QString RelevanceStart;
+    QString RelevanceEnd;
+    QString BannerStart;
+    QString BannerEnd;
+    // Scheme, host, the port when the action names a non-default one, and "/".
+    // A base address in the answer page may replace it.
+    QString BaseUrl;
+};
+
+} // namespace sokuri

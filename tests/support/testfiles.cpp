@@ -1,0 +1,39 @@
+#include "support/testfiles.h"
+
+#include "encoding/codepage932.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace sokuri::test {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+void writeSjisFile(const QString& path, const QString& text)
+{
+    writeFile(path, cp932::encode(text));
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+TempAppDir::TempAppDir()
+{
+    EXPECT_TRUE(m_dir.isValid());
+}
+
+} // namespace sokuri::test

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include "support/qtprinters.h"
+
+namespace sokuri::test {
+
+// Writes bytes to a file, creating its folder; fails the test on error.
+void writeFile(const QString& path, const QByteArray& bytes);
+// Writes text to a file as Shift_JIS bytes.
+void writeSjisFile(const QString& path, const QString& text);
+QByteArray readFile(const QString& path);
+
+// A fresh, empty application folder for one test, removed afterwards.
+class TempAppDir
+{
+public:
+    TempAppDir();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& relative) const { return m_dir.filePath(relative); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+} // namespace sokuri::test
