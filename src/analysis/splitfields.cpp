@@ -17,7 +17,8 @@ namespace {
 
 // Calls onField(field) for every field in order; stops early when onField returns
 // false. An empty separator never matches, so the whole text is one field.
-template <typename OnField> void forEachField(QStringView text, QStringView separator, OnField onField)
+template <typename OnField>
+void forEachField(QStringView text, QStringView separator, OnField onField)
 {
     qsizetype start = 0;
     for (;;) {

@@ -1,9 +1,9 @@
 #include "app/inifile.h"
 
+#include "app/wholefile.h"
 #include "encoding/codepage932.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace sokuri {
 
@@ -103,7 +103,8 @@ void IniFile::parse()
             const qsizetype nameBegin = skipBlanks(m_bytes, first + 1, close);
             const qsizetype nameEnd = trimBlanksBack(m_bytes, nameBegin, close);
             line.isSection = true;
-            line.name = cp932::decode(QByteArrayView(m_bytes).sliced(nameBegin, nameEnd - nameBegin));
+            line.name =
+                cp932::decode(QByteArrayView(m_bytes).sliced(nameBegin, nameEnd - nameBegin));
             currentSection = int(m_lines.size());
         } else if (first < line.end && m_bytes[first] != ';' && currentSection >= 0) {
             // "=" (0x3D) is never a trail byte, so a plain search is safe.
@@ -112,7 +113,8 @@ void IniFile::parse()
                 const qsizetype keyEnd = trimBlanksBack(m_bytes, first, equals);
                 if (keyEnd > first) {
                     line.isKey = true;
-                    line.name = cp932::decode(QByteArrayView(m_bytes).sliced(first, keyEnd - first));
+                    line.name =
+                        cp932::decode(QByteArrayView(m_bytes).sliced(first, keyEnd - first));
                     line.valueBegin = skipBlanks(m_bytes, equals + 1, line.end);
                     line.valueEnd = trimBlanksBack(m_bytes, line.valueBegin, line.end);
                 }
@@ -150,7 +152,8 @@ QString IniFile::value(const QString& section, const QString& key) const
     if (keyLine < 0)
         return {};
     const Line& line = m_lines[keyLine];
-    QByteArrayView raw = QByteArrayView(m_bytes).sliced(line.valueBegin, line.valueEnd - line.valueBegin);
+    QByteArrayView raw =
+        QByteArrayView(m_bytes).sliced(line.valueBegin, line.valueEnd - line.valueBegin);
     if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front())
         raw = raw.sliced(1, raw.size() - 2);
     return cp932::decode(raw.first(boundaryPrefix(raw, MaxValueBytes)));
@@ -162,7 +165,7 @@ QByteArray IniFile::lineEnd() const
     const qsizetype lf = m_bytes.indexOf('\n');
     if (end >= 0 && (lf < 0 || end < lf))
         return end + 1 < m_bytes.size() && m_bytes[end + 1] == '\n' ? QByteArray("\r\n")
-                                                                     : QByteArray("\r");
+                                                                    : QByteArray("\r");
     if (lf >= 0)
         return QByteArray("\n");
     return QByteArray("\r\n");
@@ -183,7 +186,8 @@ void IniFile::setValue(const QString& section, const QString& key, const QString
     } else if (sectionLine >= 0) {
         // After the last line of the section that is not blank.
         int last = sectionLine;
-        for (int i = sectionLine + 1; i < m_lines.size() && m_lines[i].section == sectionLine; ++i) {
+        for (int i = sectionLine + 1; i < m_lines.size() && m_lines[i].section == sectionLine;
+             ++i) {
             if (skipBlanks(m_bytes, m_lines[i].begin, m_lines[i].end) < m_lines[i].end)
                 last = i;
         }
@@ -222,14 +226,7 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
     IniFile ini = IniFile::fromBytes(existing.isOpen() ? existing.readAll() : QByteArray());
     existing.close();
     ini.setValue(section, key, value);
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(ini.bytes()) != ini.bytes().size() ||
-        !out.commit()) {
-        if (errorText)
-            *errorText = file + u" に書き込めません。(" + out.errorString() + u")";
-        return false;
-    }
-    return true;
+    return WriteWholeFile(file, ini.bytes(), errorText);
 }
 
 } // namespace sokuri

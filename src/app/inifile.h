@@ -35,13 +35,13 @@ public:
 private:
     struct Line
     {
-        qsizetype begin = 0;     // first byte of the line
-        qsizetype end = 0;       // one past its last byte, line end excluded
-        qsizetype next = 0;      // first byte of the next line
-        int section = -1;        // index of the section it belongs to, -1 before any
-        bool isSection = false;  // a "[name]" line
-        bool isKey = false;      // a "key=value" line
-        QString name;            // the section or key name
+        qsizetype begin = 0;    // first byte of the line
+        qsizetype end = 0;      // one past its last byte, line end excluded
+        qsizetype next = 0;     // first byte of the next line
+        int section = -1;       // index of the section it belongs to, -1 before any
+        bool isSection = false; // a "[name]" line
+        bool isKey = false;     // a "key=value" line
+        QString name;           // the section or key name
         qsizetype valueBegin = 0;
         qsizetype valueEnd = 0;
     };

@@ -14,6 +14,6 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    return sokuri::cli::RunCli(QCoreApplication::arguments(), QCoreApplication::applicationDirPath(),
-                               out, err);
+    return sokuri::cli::RunCli(QCoreApplication::arguments(),
+                               QCoreApplication::applicationDirPath(), out, err);
 }

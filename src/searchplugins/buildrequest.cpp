@@ -192,11 +192,11 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.
     const int defaultPort = action.scheme == u"https" ? 443 : 80;
-    slot.BaseUrl = action.scheme + u"://" + action.host +
-                   (action.explicitPort && action.port != defaultPort
-                        ? u':' + QString::number(action.port)
-                        : QString()) +
-                   u'/';
+    slot.BaseUrl =
+        action.scheme + u"://" + action.host +
+        (action.explicitPort && action.port != defaultPort ? u':' + QString::number(action.port)
+                                                           : QString()) +
+        u'/';
     return usable;
 }
 

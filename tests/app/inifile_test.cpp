@@ -85,8 +85,7 @@ TEST(IniRead, AbsentFileSectionOrKeyReadsEmpty)
 }
 
 class IniLineEnds : public ::testing::TestWithParam<const char*>
-{
-};
+{};
 
 TEST_P(IniLineEnds, EveryLineEndEndsALine)
 {
@@ -157,7 +156,8 @@ TEST(IniWrite, MissingFileIsCreatedAndReadsBack)
     TempAppDir dir;
     const QString path = dir.file(u"new.ini"_s);
     ASSERT_TRUE(WriteIniString(u"chasen"_s, u"filename"_s, u"/opt/茶筅/chasen"_s, path));
-    EXPECT_EQ(readFile(path), "[chasen]\r\nfilename=" + cp932::encode(u"/opt/茶筅/chasen") + "\r\n");
+    EXPECT_EQ(readFile(path),
+              "[chasen]\r\nfilename=" + cp932::encode(u"/opt/茶筅/chasen") + "\r\n");
     EXPECT_EQ(GetIniString(u"chasen"_s, u"filename"_s, path), u"/opt/茶筅/chasen");
 }
 

@@ -15,8 +15,9 @@ TEST(Settings, FourKeysOfTheChasenSection)
 {
     TempAppDir dir;
     const AppPaths paths = ResolveAppPaths(dir.path());
-    writeFile(paths.IniPath,
-              "[CHASEN]\r\nType= 1 \r\nfilename=/usr/bin/chasen\r\nhost=\"srv;1\"\r\nport=31000\r\n");
+    writeFile(
+        paths.IniPath,
+        "[CHASEN]\r\nType= 1 \r\nfilename=/usr/bin/chasen\r\nhost=\"srv;1\"\r\nport=31000\r\n");
     ChasenSettings settings;
     ASSERT_TRUE(LoadSettings(paths, settings));
     EXPECT_EQ(settings, (ChasenSettings{1, u"/usr/bin/chasen"_s, u"srv;1"_s, u"31000"_s}));
@@ -51,9 +52,9 @@ TEST(Settings, EditsBetweenTwoLoadsAreSeen)
 TEST(Settings, TypeIsTheIntegerPartOfADecimalNumber)
 {
     const std::pair<const char*, qint16> cases[] = {
-        {"1", 1},  {" 1 ", 1},     {"1.7", 1},         {"0.9", 0},  {"-1.5", -2}, {".5", 0},
-        {"+2", 2}, {"", 0},        {"abc", 0},         {"1abc", 0}, {"1 2", 0},   {"99999", 32767},
-        {"2", 2},  {"\t1\t", 1},   {"-99999", -32768},
+        {"1", 1},   {" 1 ", 1},       {"1.7", 1}, {"0.9", 0},   {"-1.5", -2},
+        {".5", 0},  {"+2", 2},        {"", 0},    {"abc", 0},   {"1abc", 0},
+        {"1 2", 0}, {"99999", 32767}, {"2", 2},   {"\t1\t", 1}, {"-99999", -32768},
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(ParseSettingsType(QString::fromLatin1(text)), expected) << text;

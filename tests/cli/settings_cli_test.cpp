@@ -97,3 +97,15 @@ TEST(CliProgram, RunsFromTheApplicationFolder)
     EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
               dir.file(u"sokuri.ini"_s) + u" がありません。\n");
 }
+
+TEST(CliPlugins, ListsTheCatalogueInListOrder)
+{
+    TempAppDir dir;
+    writeFile(dir.file(u"plugins/b.ini"_s),
+              "[init]\r\nname=beta\r\nurl=http://b/\r\nversion=1.1\r\n");
+    writeFile(dir.file(u"plugins/a.ini"_s), "[init]\r\nname=alpha\r\nurl=http://a/\r\n");
+    writeFile(dir.file(u"plugins/c.ini"_s), "[init]\r\nname=../escape\r\nurl=http://c/\r\n");
+    const CliRun run = runCli({u"--app-dir"_s, dir.path(), u"plugins"_s});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, u"alpha\thttp://a/\t\nbeta\thttp://b/\t1.1\n");
+}

@@ -45,9 +45,10 @@ const QString WorkedExample = u"action=http://search.example.jp/s\r\nmethod=GET\
 
 TEST_F(Request, WorkedExample)
 {
-    plugin(WorkedExample, u"charset=X-EUC-JP\r\nListStart=<ol>\r\nListEnd=</ol>\r\n"
-                          u"ItemStart=<li>\r\nItemEnd=</li>\r\nRelevanceStart=[\r\n"
-                          u"RelevanceEnd=%]\r\nBannerStart=<!--ad-->\r\nBannerEND=<!--/ad-->\r\n"_s);
+    plugin(WorkedExample,
+           u"charset=X-EUC-JP\r\nListStart=<ol>\r\nListEnd=</ol>\r\n"
+           u"ItemStart=<li>\r\nItemEnd=</li>\r\nRelevanceStart=[\r\n"
+           u"RelevanceEnd=%]\r\nBannerStart=<!--ad-->\r\nBannerEND=<!--/ad-->\r\n"_s);
     QString keywords = u"京都 旅館"_s;
     PluginSlot slot;
     ASSERT_TRUE(BuildRequest(paths, u"alpha"_s, keywords, slot));
@@ -115,9 +116,12 @@ TEST_F(Request, HttpsActions)
 TEST_F(Request, UnusableActionsSkipThePlugin)
 {
     const QStringList unusable = {
-        u"action=http://h\r\n"_s,          u"action=\r\n"_s,
-        u"action=http://h:0/s\r\n"_s,      u"action=http://h:65536/s\r\n"_s,
-        u"action=http://h:999999999/s\r\n"_s, u"action=http://:80/s\r\n"_s,
+        u"action=http://h\r\n"_s,
+        u"action=\r\n"_s,
+        u"action=http://h:0/s\r\n"_s,
+        u"action=http://h:65536/s\r\n"_s,
+        u"action=http://h:999999999/s\r\n"_s,
+        u"action=http://:80/s\r\n"_s,
         u"action=http:///s\r\n"_s,
     };
     for (const QString& action : unusable) {
@@ -204,7 +208,8 @@ TEST_F(Request, Utf8QueryCharset)
 {
     plugin(u"action=http://h/s\r\ncharset=UTF-8\r\ninpcount=1\r\ninp01=<input name=q user>\r\n"_s);
     EXPECT_EQ(build(u"京都"_s).Query, u"q=%E4%BA%AC%E9%83%BD");
-    plugin(u"action=http://h/s\r\ncharset=x-euc-jp\r\ninpcount=1\r\ninp01=<input name=q user>\r\n"_s);
+    plugin(
+        u"action=http://h/s\r\ncharset=x-euc-jp\r\ninpcount=1\r\ninp01=<input name=q user>\r\n"_s);
     EXPECT_EQ(build(u"京都"_s).Query, u"q=%8B%9E%93s");
 }
 

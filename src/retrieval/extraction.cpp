@@ -1,0 +1,646 @@
+#include "retrieval/extraction.h"
+
+#include <QChar>
+#include <QLatin1StringView>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cfloat>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace sokuri {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char16_t asciiLower(char16_t c)
+{
+    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// The first c in text from `from` on, or -1. A plain loop: in markup the
+// characters searched for recur every few characters, where a call into a
+// vectorised search costs more than it saves.
+qsizetype findChar(QStringView text, QChar c, qsizetype from)
+{
+    const QChar* begin = text.begin();
+    const QChar* end = text.end();
+    const QChar* at = std::find(begin + from, end, c);
+    return at == end ? -1 : at - begin;
+}
+
+bool isLowerAsciiLetter(char16_t c)
+{
+    return c >= u'a' && c <= u'z';
+}
+
+// Finds the lower-case ASCII word in text from `from` on, ASCII letters
+// compared without regard to case. This gives the positions that a search in
+// a copy of text lower-cased letter by letter would give, without making the
+// copy; every word searched this way is ASCII. Candidates are found through
+// the word's first character that is not a letter (a fast character search),
+// or through its first letter in either case for a word of letters only.
+qsizetype findNoCase(QStringView text, QLatin1StringView word, qsizetype from)
+{
+    const qsizetype length = word.size();
+    const qsizetype last = text.size() - length;
+    const char16_t* chars = text.utf16();
+    const auto matchesAt = [&](qsizetype i) {
+        for (qsizetype j = 0; j < length; ++j) {
+            if (asciiLower(chars[i + j]) != char16_t(word[j].unicode()))
+                return false;
+        }
+        return true;
+    };
+    from = std::max<qsizetype>(from, 0);
+    qsizetype anchor = 0;
+    while (anchor < length && isLowerAsciiLetter(char16_t(word[anchor].unicode())))
+        ++anchor;
+    if (anchor == length) {
+        const auto first = char16_t(word.front().unicode());
+        for (qsizetype i = from; i <= last; ++i) {
+            if ((chars[i] | 0x20) == first && matchesAt(i))
+                return i;
+        }
+        return -1;
+    }
+    const QChar anchorChar(word[anchor].unicode());
+    for (qsizetype i = from; i <= last; ++i) {
+        const qsizetype at = findChar(text, anchorChar, i + anchor);
+        if (at < 0 || at - anchor > last)
+            return -1;
+        i = at - anchor;
+        if (matchesAt(i))
+            return i;
+    }
+    return -1;
+}
+
+// Finds marker in text from `from` on, compared exactly; an empty marker is
+// found at `from`. Candidates come from a fast search for the first character.
+qsizetype findExact(QStringView text, QStringView marker, qsizetype from)
+{
+    const qsizetype length = marker.size();
+    if (length == 0)
+        return from;
+    const qsizetype last = text.size() - length;
+    const QChar first = marker.front();
+    const QStringView rest = marker.sliced(1);
+    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
+        i = findChar(text, first, i);
+        if (i < 0 || i > last)
+            return -1;
+        if (std::equal(rest.begin(), rest.end(), text.begin() + i + 1))
+            return i;
+    }
+    return -1;
+}
+
+// The first occurrence of one word in one text at or after ascending
+// positions. The last answer is reused while it still holds (no occurrence,
+// or one not yet passed), so asking from many positions costs one scan of the
+// text in all, however the questions about several words interleave.
+template <typename Find> class NextMatch
+{
+public:
+    explicit NextMatch(Find find)
+        : find_(std::move(find))
+    {}
+
+    qsizetype from(qsizetype p)
+    {
+        if (searchedFrom_ < 0 || p < searchedFrom_ || (found_ >= 0 && found_ < p)) {
+            found_ = find_(p);
+            searchedFrom_ = p;
+        }
+        return found_;
+    }
+
+    // Forgets the last answer, for a find that now looks at other text.
+    void reset() { searchedFrom_ = -1; }
+
+private:
+    Find find_;
+    qsizetype searchedFrom_ = -1;
+    qsizetype found_ = -1;
+};
+
+// A marker of the plugin, matched exactly; an empty marker is found at once.
+auto nextMarker(QStringView text, QStringView marker)
+{
+    return NextMatch([text, marker](qsizetype p) { return findExact(text, marker, p); });
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Whether text starts with a URI scheme and its ":" (a letter, then letters,
+// digits, "+", "-" or "."): "https:", "mailto:", "javascript:".
+bool namesScheme(QStringView text)
+{
+    if (text.isEmpty() || !isAsciiLetter(text.front()))
+        return false;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u':')
+            return true;
+        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'+' && c != u'-' && c != u'.')
+            return false;
+    }
+    return false;
+}
+
+// The scheme of the base address with its ":", for links that name only a
+// host ("//host/x"); "http:" when the base address names none.
+QStringView schemeOf(QStringView baseUrl)
+{
+    if (namesScheme(baseUrl))
+        return baseUrl.first(baseUrl.indexOf(u':') + 1);
+    return u"http:";
+}
+
+// The first "http://" or "https://" in text, or -1, and the length of that
+// prefix.
+qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase)
+{
+    const qsizetype plain =
+        anyCase ? findNoCase(text, "http://"_L1, 0) : findExact(text, u"http://", 0);
+    const qsizetype secure =
+        anyCase ? findNoCase(text, "https://"_L1, 0) : findExact(text, u"https://", 0);
+    if (secure >= 0 && (plain < 0 || secure < plain)) {
+        prefixLength = 8;
+        return secure;
+    }
+    prefixLength = 7;
+    return plain;
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// The leading decimal number of text: optional blanks, an optional sign,
+// digits with an optional fraction ("12", "12.5", ".5"); 0 when there is
+// none. Too many digits for a double give infinity.
+double leadingNumber(QStringView text)
+{
+    qsizetype i = 0;
+    const qsizetype size = text.size();
+    while (i < size && isBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < size && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    std::string number;
+    bool nonZeroWhole = false;
+    while (i < size && isAsciiDigit(text[i])) {
+        nonZeroWhole = nonZeroWhole || text[i] != u'0';
+        number += char(text[i].unicode());
+        ++i;
+    }
+    bool anyDigit = !number.empty();
+    if (i < size && text[i] == u'.') {
+        number += '.';
+        for (++i; i < size && isAsciiDigit(text[i]); ++i) {
+            number += char(text[i].unicode());
+            anyDigit = true;
+        }
+    }
+    if (!anyDigit)
+        return 0.0;
+    double value = 0.0;
+    const std::from_chars_result parsed = std::from_chars(
+        number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+    if (parsed.ec == std::errc::result_out_of_range)
+        value = nonZeroWhole ? HUGE_VAL : 0.0;
+    return negative ? -value : value;
+}
+
+// The characters of an anchor element outside its tags, without tabs and
+// line breaks, trimmed of spaces.
+QString textOutsideTags(QStringView anchor)
+{
+    QString text;
+    text.reserve(anchor.size());
+    bool copying = true;
+    for (const QChar c : anchor) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (c == u'<')
+            copying = false;
+        else if (c == u'>')
+            copying = true;
+        else if (copying)
+            text.append(c);
+    }
+    // Spaces trimmed at both ends, as TrimSpaces does, in place.
+    qsizetype end = text.size();
+    while (end > 0 && text[end - 1] == u' ')
+        --end;
+    text.truncate(end);
+    qsizetype begin = 0;
+    while (begin < end && text[begin] == u' ')
+        ++begin;
+    text.remove(0, begin);
+    return text;
+}
+
+// The title link: the first anchor element ("<a href" up to the first "</a>"
+// after it, tags included) that has text, with that text as title. No such
+// anchor gives an empty link and title.
+QStringView titleAnchor(QStringView text, QString& title)
+{
+    qsizetype s = 0;
+    for (;;) {
+        const qsizetype v = findNoCase(text, "<a href"_L1, s);
+        if (v < 0)
+            break;
+        const qsizetype w = findNoCase(text, "</a>"_L1, v);
+        if (w < 0)
+            break;
+        const QStringView anchor = text.sliced(v, w + 4 - v);
+        title = textOutsideTags(anchor);
+        if (!title.isEmpty())
+            return anchor;
+        s = w;
+    }
+    title.clear();
+    return {};
+}
+
+// A character that ends the host of an address: its path, port, query or
+// fragment, the end of the attribute value or of the tag.
+bool endsHost(QChar c)
+{
+    switch (c.unicode()) {
+    case u'/':
+    case u':':
+    case u'"':
+    case u'\'':
+    case u'<':
+    case u'>':
+    case u'?':
+    case u'#':
+    case u'\\':
+        return true;
+    default:
+        return isBlank(c);
+    }
+}
+
+// The site of the title link: the host of its first "http://" or "https://"
+// address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host
+// unchanged when its first label is a number (a numeric address). Empty
+// without such an address.
+QString siteOf(QStringView anchor)
+{
+    qsizetype prefixLength = 0;
+    const qsizetype a = findWebAddress(anchor, prefixLength, false);
+    if (a < 0)
+        return {};
+    const qsizetype s = a + prefixLength;
+    qsizetype b = s;
+    while (b < anchor.size() && !endsHost(anchor[b]))
+        ++b;
+    if (b == s)
+        return {};
+    // The host holds no blanks, so its labels need no trimming.
+    const QStringView host = anchor.sliced(s, b - s);
+    const qsizetype firstDot = host.indexOf(u'.');
+    if (leadingNumber(firstDot < 0 ? host : host.first(firstDot)) != 0.0)
+        return host.toString();
+    QString site;
+    site.reserve(host.size());
+    qsizetype labelEnd = host.size();
+    for (qsizetype dot = host.lastIndexOf(u'.'); dot >= 0;
+         dot = dot > 0 ? host.lastIndexOf(u'.', dot - 1) : -1) {
+        site.append(host.sliced(dot + 1, labelEnd - dot - 1));
+        site.append(u'.');
+        labelEnd = dot;
+    }
+    site.append(host.first(labelEnd));
+    return site;
+}
+
+// One insertion into the entry text: insert goes before position at, and the
+// skip characters from at on are dropped. Edits at one position apply in the
+// order of their rule (links, then image sources, then window targets).
+struct Edit
+{
+    qsizetype at;
+    int rule;
+    qsizetype skip;
+    QStringView insert;
+};
+
+enum EditRule { LinkRule, ImageRule, TargetRule };
+
+using Edits = QVarLengthArray<Edit, 32>;
+
+// The edit that makes the address after the "=" at eq absolute. The address
+// starts after the "=", or after the quote that opens it there. An address
+// that names a scheme or starts with "#" stays as it is; "//host" gains the
+// scheme of the base address; any other one is taken from the root of the
+// base address, whose "/" replaces a leading "/" of the address.
+
+void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView baseUrl,
+                    QStringView scheme, Edits& edits)
+{
+    qsizetype start = eq + 1;
+    if (start < text.size() && (text[start] == u'"' || text[start] == u'\''))
+        ++start;
+    const QStringView address = text.sliced(start);
+    if (address.startsWith(u'#') || namesScheme(address))
+        return;
+    if (address.startsWith(u"//"))
+        edits.push_back({start, rule, 0, scheme});
+    else
+        edits.push_back(
+            {start, rule, address.startsWith(u'/') && baseUrl.endsWith(u'/') ? 1 : 0, baseUrl});
+}
+
+// Makes the links and image sources of an entry absolute and points every
+// anchor at the window "_sokuri". All positions are those of the entry as it
+// came, so nothing inserted is looked at again and the work stays linear in
+// the entry's length.
+void rewriteEntry(QString& text, const QString& baseUrl)
+{
+    static const QString target = u" target=\"_sokuri\""_s;
+    const QStringView scheme = schemeOf(baseUrl);
+    Edits edits;
+
+    // Anchors "<a href=": made absolute and given the target unless the tag
+    // names one before its ">". A "<a href=" with no ">" after it is no tag:
+    // it, and so every later one, is left as it is.
+    const qsizetype lastGt = text.lastIndexOf(u'>');
+    auto nextGt = NextMatch([&text](qsizetype p) { return findChar(text, u'>', p); });
+    // "target" is looked for inside the tag only. Anchors that share one ">"
+    // (a "<a href=" inside another's tag) share one search.
+    qsizetype tagEnd = -1;
+    auto nextTarget = NextMatch([&text, &tagEnd](qsizetype p) {
+        return findNoCase(QStringView(text).first(tagEnd), "target"_L1, p);
+    });
+    for (qsizetype w = findNoCase(text, "<a href="_L1, 0); w >= 0 && w < lastGt;
+         w = findNoCase(text, "<a href="_L1, w + 1)) {
+        addAddressEdit(text, w + 7, LinkRule, baseUrl, scheme, edits);
+        const qsizetype gt = nextGt.from(w);
+        if (gt != tagEnd) {
+            tagEnd = gt;
+            nextTarget.reset();
+        }
+        if (nextTarget.from(w) < 0)
+            edits.push_back({gt, TargetRule, 0, target});
+    }
+
+    // Image sources "src=": only where a blank follows somewhere later in the
+    // entry, so a "src=" that ends the entry is left as it is.
+    const qsizetype lastSpace = text.lastIndexOf(u' ');
+    for (qsizetype w = findNoCase(text, "src="_L1, 0); w >= 0 && w < lastSpace;
+         w = findNoCase(text, "src="_L1, w + 1))
+        addAddressEdit(text, w + 3, ImageRule, baseUrl, scheme, edits);
+
+    if (edits.empty())
+        return;
+    std::sort(edits.begin(), edits.end(), [](const Edit& x, const Edit& y) {
+        return x.at != y.at ? x.at < y.at : x.rule < y.rule;
+    });
+    qsizetype grown = 0;
+    for (const Edit& edit : edits)
+        grown += edit.insert.size();
+    QString rewritten;
+    rewritten.reserve(text.size() + grown);
+    qsizetype copied = 0;
+    for (const Edit& edit : edits) {
+        if (edit.at > copied) {
+            rewritten.append(QStringView(text).sliced(copied, edit.at - copied));
+            copied = edit.at;
+        }
+        rewritten.append(edit.insert);
+        copied = std::max(copied, edit.at + edit.skip);
+    }
+    rewritten.append(QStringView(text).sliced(copied));
+    text = std::move(rewritten);
+}
+
+// A whole number as a relevance figure: right-aligned in three characters; a
+// longer number keeps only its last three.
+QString threeCharacters(double whole)
+{
+    char digits[24];
+    qsizetype length = 3;
+    if (std::abs(whole) < 1e15) {
+        length = std::to_chars(digits, digits + sizeof digits, qlonglong(whole)).ptr - digits;
+    } else {
+        // Far more than three digits: the last three are those of the
+        // remainder by 1000.
+        const int last = int(std::fmod(std::abs(whole), 1000.0));
+        digits[0] = char('0' + last / 100);
+        digits[1] = char('0' + last / 10 % 10);
+        digits[2] = char('0' + last % 10);
+    }
+    QString figure(3, u' ');
+    const qsizetype shown = std::min<qsizetype>(length, 3);
+    for (qsizetype i = 0; i < shown; ++i)
+        figure[3 - shown + i] = QLatin1Char(digits[length - shown + i]);
+    return figure;
+}
+
+// The relevance figure of an entry: the leading number x between the relevance
+// markers, shown as the integer part of scale × x + 0.5. The first entry with
+// a non-zero x sets the connection's scale to 100 / x (while the scale's
+// integer part is 0 it is set again), so it shows 100. No markers, an end
+// marker that overlaps the start marker, or an x of 0 that would have to set
+// the scale give no figure.
+QString relevanceFigure(const PluginSlot& slot, SlotState& state, QStringView text)
+{
+    if (slot.RelevanceStart.isEmpty())
+        return {};
+    const qsizetype v = findExact(text, slot.RelevanceStart, 0);
+    if (v < 0)
+        return {};
+    const qsizetype w = findExact(text, slot.RelevanceEnd, v);
+    // The end marker is looked for from the start marker on; one that ends
+    // inside the start marker (or is missing) leaves no relevance text.
+    const qsizetype g = v + slot.RelevanceStart.size();
+    if (w < g)
+        return {};
+    const double x = leadingNumber(text.sliced(g, w - g));
+    if (!std::isfinite(x))
+        return {};
+    if (std::trunc(state.RelevanceScale) == 0.0f) {
+        const double scale = x == 0.0 ? 0.0 : 100.0 / x;
+        if (scale == 0.0 || std::abs(scale) > double(FLT_MAX))
+            return {};
+        state.RelevanceScale = float(scale);
+    }
+    const double y = double(state.RelevanceScale) * x + 0.5;
+    if (!std::isfinite(y))
+        return {};
+    return threeCharacters(std::trunc(y));
+}
+
+// A base address in the page ("base href=" anywhere in the line, letters in
+// any case): the line's first "http://" or "https://" address up to the "/"
+// after its host, in lower case, replaces BaseUrl. Without such an address,
+// or when no "/" follows the host directly, BaseUrl stays as it is. So does
+// a host longer than any host name with a port: BaseUrl is copied into every
+// relative link, and a page must not make that copy arbitrarily long.
+void takeBaseAddress(PluginSlot& slot, QStringView line)
+{
+    constexpr qsizetype maxHostAndPort = 253 + 6; // the longest DNS name, ":65535"
+    if (findNoCase(line, "base href="_L1, 0) < 0)
+        return;
+    qsizetype prefixLength = 0;
+    const qsizetype a = findWebAddress(line, prefixLength, true);
+    if (a < 0)
+        return;
+    const qsizetype hostStart = a + prefixLength;
+    const qsizetype b = line.indexOf(u'/', hostStart);
+    if (b <= hostStart || b - hostStart > maxHostAndPort)
+        return;
+    for (qsizetype i = hostStart; i < b; ++i) {
+        if (endsHost(line[i]) && line[i] != u':')
+            return;
+    }
+    slot.BaseUrl = line.sliced(a, b + 1 - a).toString().toLower();
+}
+
+// Appends to the entry text while it stays within MaxItemTextLength; an entry
+// that outgrows it is marked too long and its text released.
+void appendToItem(SlotState& state, QStringView text)
+{
+    if (state.ItemTooLong)
+        return;
+    if (text.size() > MaxItemTextLength - state.ItemText.size()) {
+        state.ItemTooLong = true;
+        state.ItemText = QString();
+        return;
+    }
+    state.ItemText.append(text);
+}
+
+} // namespace
+
+ResultRow ProcessItem(const PluginSlot& slot, SlotState& state, QString& itemText)
+{
+    ResultRow row;
+    row.plugin = slot.Name;
+    // The title link is taken before any rewriting.
+    row.site = siteOf(titleAnchor(itemText, row.title));
+    rewriteEntry(itemText, slot.BaseUrl);
+    row.relevance = relevanceFigure(slot, state, itemText);
+    row.html = itemText;
+    return row;
+}
+
+void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows)
+{
+    takeBaseAddress(slot, line);
+
+    auto listStart = nextMarker(line, slot.ListStart);
+    auto listEnd = nextMarker(line, slot.ListEnd);
+    auto itemStart = nextMarker(line, slot.ItemStart);
+    auto itemEnd = nextMarker(line, slot.ItemEnd);
+    auto bannerStart = nextMarker(line, slot.BannerStart);
+    auto bannerEnd = nextMarker(line, slot.BannerEnd);
+
+    // The marker states already taken at the current position: coming back to
+    // one of them without moving on (empty markers that would go round for
+    // ever) ends the scan of the line.
+    unsigned seenHere = 0;
+    qsizetype seenAt = -1;
+
+    const qsizetype size = line.size();
+    qsizetype p = 0;
+    // The last character alone (normally the LF) starts nothing.
+    while (p < size - 1) {
+        const int phase = !state.InList ? 0 : !state.InItem ? 1 : !state.InBanner ? 2 : 3;
+        if (p != seenAt) {
+            seenAt = p;
+            seenHere = 0;
+        }
+        if (seenHere & (1u << phase))
+            return;
+        seenHere |= 1u << phase;
+
+        switch (phase) {
+        case 0: { // outside the list
+            const qsizetype f = listStart.from(p);
+            if (f < 0)
+                return;
+            state.InList = true;
+            p = f + slot.ListStart.size();
+            break;
+        }
+        case 1: { // in the list, between entries; an entry start wins over the list end
+            const qsizetype f = itemStart.from(p);
+            if (f >= 0) {
+                state.InItem = true;
+                state.ItemTooLong = false;
+                state.ItemText.clear();
+                p = f; // the marker belongs to the entry
+                break;
+            }
+            const qsizetype g = listEnd.from(p);
+            if (g < 0)
+                return;
+            state.InList = false;
+            p = g + slot.ListEnd.size();
+            break;
+        }
+        case 2: { // in an entry
+            // An empty ItemEnd could never end an entry without going round
+            // for ever: the entry collects the page and is dropped with it.
+            const qsizetype e = slot.ItemEnd.isEmpty() ? -1 : itemEnd.from(p);
+            // A banner counts when it starts before the entry's end, so it
+            // never joins two entries.
+            if (!slot.BannerStart.isEmpty()) {
+                const qsizetype f = bannerStart.from(p);
+                if (f >= 0 && (e < 0 || f < e)) {
+                    appendToItem(state, line.sliced(p, f - p));
+                    state.InBanner = true;
+                    p = f;
+                    break;
+                }
+            }
+            if (e < 0) {
+                appendToItem(state, line.sliced(p));
+                return;
+            }
+            const qsizetype e2 = e + slot.ItemEnd.size();
+            appendToItem(state, line.sliced(p, e2 - p));
+            if (!state.ItemTooLong)
+                rows.append(ProcessItem(slot, state, state.ItemText));
+            state.ItemTooLong = false;
+            state.InItem = false;
+            p = e2;
+            break;
+        }
+        default: { // in a banner: dropped with both markers
+            const qsizetype f = slot.BannerEnd.isEmpty() ? -1 : bannerEnd.from(p);
+            if (f < 0)
+                return;
+            state.InBanner = false;
+            p = f + slot.BannerEnd.size();
+            break;
+        }
+        }
+    }
+}
+
+} // namespace sokuri

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "retrieval/resultrow.h"
+#include "retrieval/slotstate.h"
+#include "searchplugins/pluginslot.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace sokuri {
+
+// The longest reply line kept; the rest of a longer line is dropped up to its
+// line end, so a reply without line ends costs bounded memory.
+constexpr qsizetype MaxReplyLineBytes = 32767;
+
+// Decodes one reply line (its bytes with CR LF at the end) by the plugin's
+// result character set: "iso-2022-jp", "x-euc-jp" or "euc-jp", "x-sjis" or
+// "shift_jis" (the whole line as code page 932), "utf-8". Any other value
+// gives the empty text, so such a plugin yields no results.
+QString DecodeReplyLine(QStringView charset, QByteArrayView line);
+
+// Takes the bytes of one arrival of a reply: cuts them into lines at CR, LF
+// or CR LF (empty lines dropped), carrying an unfinished line over in
+// state.CarryBytes to the next arrival, decodes every complete line and hands
+// it to the result extraction, which appends the finished entries to rows.
+void ReadReplyBytes(PluginSlot& slot, SlotState& state, QByteArrayView bytes,
+                    QList<ResultRow>& rows);
+
+} // namespace sokuri

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "retrieval/enginestatus.h"
+#include "retrieval/resultrow.h"
+#include "retrieval/slotstate.h"
+#include "searchplugins/pluginslot.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QSslConfiguration>
+
+class QSslSocket;
+
+namespace sokuri {
+
+// One connection slot: asks one search engine over its own socket. On
+// connect it sends the request, it cuts the answer into lines, decodes them
+// and hands them to the result extraction, and it reports the rows it finds.
+//
+// state() follows the socket control the search run watches: 0 closed, 9 an
+// error (kept until close() is called again), anything else busy.
+class SearchConnection : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum State : int {
+        Closed = 0,
+        Resolving = 4,
+        Connecting = 6,
+        Connected = 7,
+        Closing = 8,
+        Error = 9,
+    };
+
+    explicit SearchConnection(QObject* parent = nullptr);
+    ~SearchConnection() override;
+
+    int state() const;
+    const PluginSlot& slot() const { return m_slot; }
+    const EngineStatus& status() const { return m_status; }
+
+    // Connects to the slot's host and port (TLS for an "https" slot) and sends
+    // its request once the connection is up.
+    void connectTo(const PluginSlot& slot);
+    // Closes the socket and clears the receive and extraction state; an entry
+    // still open is dropped.
+    void close();
+
+    // The TLS settings of later connections (tests trust their own
+    // certificate authority here).
+    void setSslConfiguration(const QSslConfiguration& configuration);
+
+signals:
+    void rowsFound(const QList<ResultRow>& rows);
+    void stateChanged(int state);
+    void statusChanged(const EngineStatus& status);
+
+private:
+    void sendRequest();
+    void readReply();
+    void serverClosed();
+    void socketFailed();
+    void setStatus(EngineStatus::Kind kind, const QString& reason = {});
+    void releaseSocket();
+
+    PluginSlot m_slot;
+    SlotState m_state;
+    EngineStatus m_status;
+    QSslSocket* m_socket = nullptr;
+    QSslConfiguration m_sslConfiguration;
+    bool m_hasSslConfiguration = false;
+    bool m_error = false;
+    int m_lastReportedState = Closed;
+};
+
+// The request bytes of a slot: the request line ("GET " + path + "?" + query +
+// " HTTP/1.0"; "POST " + path + " HTTP/1.0"; empty for any other method), a
+// Host line, for POST the form headers, the empty line, and for POST the
+// query as the body.
+QByteArray BuildRequestBytes(const PluginSlot& slot);
+
+} // namespace sokuri

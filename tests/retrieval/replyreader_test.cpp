@@ -1,0 +1,162 @@
+#include "retrieval/replyreader.h"
+
+#include "encoding/codepage932.h"
+#include "retrieval/searchconnection.h"
+#include "support/qtprinters.h"
+
+#include <QStringEncoder>
+
+#include <gtest/gtest.h>
+
+using namespace sokuri;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A slot whose every line is one entry, so the rows show exactly the lines
+// that reached the extraction (with their line break).
+PluginSlot lineSlot(const QString& charset)
+{
+    PluginSlot slot;
+    slot.Name = u"lines"_s;
+    slot.ResultCharset = charset;
+    slot.ListEnd = u"</never>"_s;
+    slot.ItemEnd = u"\r\n"_s;
+    slot.BaseUrl = u"http://h/"_s;
+    return slot;
+}
+
+QStringList linesOf(const QString& charset, const QList<QByteArray>& arrivals)
+{
+    PluginSlot slot = lineSlot(charset);
+    SlotState state;
+    QList<ResultRow> rows;
+    for (const QByteArray& bytes : arrivals)
+        ReadReplyBytes(slot, state, bytes, rows);
+    QStringList lines;
+    for (const ResultRow& row : rows)
+        lines.append(row.html);
+    return lines;
+}
+
+QByteArray encodeWithQt(const QString& text, const char* charset)
+{
+    QStringEncoder encoder(charset);
+    EXPECT_TRUE(encoder.isValid()) << charset;
+    return encoder.encode(text);
+}
+
+} // namespace
+
+TEST(ReplyLines, EmptyLinesAreDroppedAndEveryLineEndsInCrLf)
+{
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {"abc\r\n\r\ndef\r\n"}),
+              QStringList({u"abc\r\n"_s, u"def\r\n"_s}));
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {"lf\ncr\rcrlf\r\n\n\n\r\r"}),
+              QStringList({u"lf\r\n"_s, u"cr\r\n"_s, u"crlf\r\n"_s}));
+}
+
+TEST(ReplyLines, LinesJoinAcrossArrivals)
+{
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {"ab", "c\r", "\nd", "ef\n"}),
+              QStringList({u"abc\r\n"_s, u"def\r\n"_s}));
+    // An arrival ending at a line end leaves nothing in front of the next line.
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {"one\r\n", "two\r\n"}),
+              QStringList({u"one\r\n"_s, u"two\r\n"_s}));
+}
+
+TEST(ReplyLines, AnUnendedLastLineIsNeverProcessed)
+{
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {"done\r\npartial"}), QStringList({u"done\r\n"_s}));
+}
+
+TEST(ReplyLines, OverlongLinesAreCut)
+{
+    const QByteArray longLine(40000, 'a');
+    const QStringList lines =
+        linesOf(u"x-sjis"_s, {longLine.left(20000), longLine.mid(20000), "\r\nnext\r\n"});
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], QString(int(MaxReplyLineBytes), u'a') + u"\r\n");
+    EXPECT_EQ(lines[1], u"next\r\n");
+}
+
+TEST(ReplyLines, UnknownCharactersSetsGiveNothing)
+{
+    EXPECT_TRUE(linesOf(u"sjis"_s, {"abc\r\n"}).isEmpty());
+    EXPECT_TRUE(linesOf(u""_s, {"abc\r\n"}).isEmpty());
+}
+
+class ReplyCharsets : public ::testing::TestWithParam<std::pair<const char*, const char*>>
+{};
+
+TEST_P(ReplyCharsets, JapaneseLinesDecodeWholeOrInOneBytePieces)
+{
+    const auto [pluginCharset, qtCharset] = GetParam();
+    const QString page = u"京都の旅館 ﾎﾃﾙ案内\r\n美しい庭 ～ 宿\r\n"_s;
+    QByteArray bytes = encodeWithQt(page, qtCharset);
+    QStringList expected = {u"京都の旅館 ﾎﾃﾙ案内\r\n"_s, u"美しい庭 ～ 宿\r\n"_s};
+    if (QByteArrayView(pluginCharset).endsWith("euc-jp")) {
+        // EUC-JP widens half-width katakana.
+        expected[0] = u"京都の旅館 ホテル案内\r\n"_s;
+    }
+    if (QByteArrayView(pluginCharset) == "iso-2022-jp") {
+        // Half-width katakana have no plain ISO-2022-JP form.
+        bytes = encodeWithQt(u"京都の旅館 案内\r\n美しい庭 宿\r\n"_s, qtCharset);
+        expected = QStringList({u"京都の旅館 案内\r\n"_s, u"美しい庭 宿\r\n"_s});
+    }
+    const QString charset = QString::fromLatin1(pluginCharset);
+    EXPECT_EQ(linesOf(charset, {bytes}), expected);
+
+    QList<QByteArray> pieces;
+    for (const char byte : bytes)
+        pieces.append(QByteArray(1, byte));
+    EXPECT_EQ(linesOf(charset, pieces), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCharset, ReplyCharsets,
+    ::testing::Values(std::pair{"iso-2022-jp", "ISO-2022-JP"}, std::pair{"x-euc-jp", "EUC-JP"},
+                      std::pair{"euc-jp", "EUC-JP"}, std::pair{"x-sjis", "windows-31j"},
+                      std::pair{"shift_jis", "windows-31j"}, std::pair{"utf-8", "UTF-8"}));
+
+TEST(RequestBytes, GetIsTheRequestLineTheHostLineAndAnEmptyLine)
+{
+    PluginSlot slot;
+    slot.Host = u"search.example.jp"_s;
+    slot.Port = 80;
+    slot.Path = u"/s"_s;
+    slot.Method = u"get"_s;
+    slot.Query = u"lang=ja&q=%8B%9E%93s+%97%B7%8A%D9"_s;
+    EXPECT_EQ(BuildRequestBytes(slot), "GET /s?lang=ja&q=%8B%9E%93s+%97%B7%8A%D9 HTTP/1.0\r\n"
+                                       "Host: search.example.jp\r\n\r\n");
+
+    slot.Port = 8080;
+    slot.Path = u"/cgi/s?x=1"_s;
+    slot.Query.clear();
+    EXPECT_EQ(BuildRequestBytes(slot),
+              "GET /cgi/s?x=1? HTTP/1.0\r\nHost: search.example.jp:8080\r\n\r\n");
+}
+
+TEST(RequestBytes, PostSendsTheQueryAsAFormBody)
+{
+    PluginSlot slot;
+    slot.Host = u"h"_s;
+    slot.Port = 80;
+    slot.Path = u"/find"_s;
+    slot.Method = u"POST"_s;
+    slot.Query = u"q=%82%A0"_s;
+    EXPECT_EQ(BuildRequestBytes(slot), "POST /find HTTP/1.0\r\nHost: h\r\n"
+                                       "Content-Type: application/x-www-form-urlencoded\r\n"
+                                       "Content-Length: 8\r\n\r\nq=%82%A0");
+}
+
+TEST(RequestBytes, OtherMethodsSendAnEmptyRequestLine)
+{
+    PluginSlot slot;
+    slot.Scheme = u"https"_s;
+    slot.Host = u"h"_s;
+    slot.Port = 443;
+    slot.Path = u"/s"_s;
+    slot.Method = u"HEAD"_s;
+    EXPECT_EQ(BuildRequestBytes(slot), "\r\nHost: h\r\n\r\n");
+}
