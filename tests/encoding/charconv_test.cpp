@@ -8,6 +8,8 @@
 #include <QList>
 #include <QString>
 
+#include "support/testfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -15,16 +17,9 @@
 
 using namespace sokuri;
 using namespace Qt::StringLiterals;
+using sokuri::test::bytes;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
-}
 
 const QByteArray CrLf("\r\n");
 constexpr int Esc = 0x1B;

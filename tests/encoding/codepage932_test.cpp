@@ -3,22 +3,17 @@
 #include <QByteArray>
 #include <QString>
 
+#include "support/testfiles.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 
 using namespace sokuri;
 using namespace Qt::StringLiterals;
+using sokuri::test::bytes;
 
 namespace {
-
-QByteArray bytes(std::initializer_list<int> values)
-{
-    QByteArray out;
-    for (int v : values)
-        out.append(char(v));
-    return out;
-}
 
 constexpr QChar Replacement(u'\uFFFD');
 

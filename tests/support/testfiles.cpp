@@ -10,6 +10,14 @@
 
 namespace sokuri::test {
 
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (const int v : values)
+        out.append(char(v));
+    return out;
+}
+
 void writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());

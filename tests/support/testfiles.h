@@ -4,9 +4,14 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <initializer_list>
+
 #include "support/qtprinters.h"
 
 namespace sokuri::test {
+
+// The bytes of the given values, 0 to 255 each.
+QByteArray bytes(std::initializer_list<int> values);
 
 // Writes bytes to a file, creating its folder; fails the test on error.
 void writeFile(const QString& path, const QByteArray& bytes);
