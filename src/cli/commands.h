@@ -12,4 +12,19 @@ int SettingsCommand(const CliContext& context);
 // line.
 int PluginsCommand(const CliContext& context);
 
+// analyse: the keywords that sentence-mode analysis finds in TEXT, one a line.
+int AnalyseCommand(const CliContext& context);
+
+// search: one search run; the result rows on standard output, progress on
+// standard error, Ctrl+C as Stop.
+int SearchCommand(const CliContext& context);
+
+// show: a document file as one JSON object: "version", "text", "mode",
+// "plugins" ({"name", "checked"} in file order) and "rows" (the jsonl keys).
+int ShowCommand(const CliContext& context);
+
+// update: the plugin update pass; "entry TAB outcome TAB detail" a plugin,
+// then a summary line.
+int UpdateCommand(const CliContext& context);
+
 } // namespace sokuri::cli

@@ -14,7 +14,11 @@ namespace {
 const char* const UsageText = "usage: sokuri-cli [--app-dir DIR] COMMAND ...\n"
                               "commands:\n"
                               "  settings    the analyser settings read from sokuri.ini\n"
-                              "  plugins     the installed plugins: name, url and version\n";
+                              "  plugins     the installed plugins: name, url and version\n"
+                              "  analyse     the keywords that sentence mode finds in a text\n"
+                              "  show        a document file (.skr) as JSON\n"
+                              "  update      the plugin update pass\n"
+                              "  search      one search run over the chosen plugins\n";
 
 using Command = std::function<int(const CliContext&)>;
 
@@ -23,6 +27,10 @@ const std::map<QString, Command>& commands()
     static const std::map<QString, Command> table = {
         {QStringLiteral("settings"), SettingsCommand},
         {QStringLiteral("plugins"), PluginsCommand},
+        {QStringLiteral("analyse"), AnalyseCommand},
+        {QStringLiteral("search"), SearchCommand},
+        {QStringLiteral("show"), ShowCommand},
+        {QStringLiteral("update"), UpdateCommand},
     };
     return table;
 }

@@ -1,5 +1,6 @@
 #include "retrieval/searchconnection.h"
 
+#include "app/socketcontrol.h"
 #include "encoding/codepage932.h"
 #include "retrieval/replyreader.h"
 
@@ -71,19 +72,7 @@ int SearchConnection::state() const
         return Error;
     if (!m_socket)
         return Closed;
-    switch (m_socket->state()) {
-    case QAbstractSocket::HostLookupState:
-        return Resolving;
-    case QAbstractSocket::ConnectingState:
-        return Connecting;
-    case QAbstractSocket::ConnectedState:
-    case QAbstractSocket::BoundState:
-        return Connected;
-    case QAbstractSocket::ClosingState:
-        return Closing;
-    default:
-        return Closed;
-    }
+    return socketcontrol::StateOf(m_socket->state(), Closed);
 }
 
 void SearchConnection::setSslConfiguration(const QSslConfiguration& configuration)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/socketcontrol.h"
 #include "retrieval/enginestatus.h"
 #include "retrieval/resultrow.h"
 #include "retrieval/slotstate.h"
@@ -27,12 +28,12 @@ class SearchConnection : public QObject
 
 public:
     enum State : int {
-        Closed = 0,
-        Resolving = 4,
-        Connecting = 6,
-        Connected = 7,
-        Closing = 8,
-        Error = 9,
+        Closed = socketcontrol::Closed,
+        Resolving = socketcontrol::Resolving,
+        Connecting = socketcontrol::Connecting,
+        Connected = socketcontrol::Connected,
+        Closing = socketcontrol::Closing,
+        Error = socketcontrol::Error,
     };
 
     explicit SearchConnection(QObject* parent = nullptr);

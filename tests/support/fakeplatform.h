@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/externalbrowser.h"
+#include "platform/filedialogs.h"
 #include "platform/messagesink.h"
 
 #include <QList>
@@ -34,6 +35,34 @@ public:
 
     QList<UserMessage> criticals;
     QList<UserMessage> informations;
+};
+
+// Stands in for the open and save dialogs: answers each dialog with the next
+// of answers (an empty text, or no answer left, is a cancelled dialog) and
+// records what every dialog was shown with.
+class FakeFileDialogs : public FileDialogs
+{
+public:
+    QString openFileName(const FileDialogRequest& request) override
+    {
+        return answer(QStringLiteral("open"), request);
+    }
+    QString saveFileName(const FileDialogRequest& request) override
+    {
+        return answer(QStringLiteral("save"), request);
+    }
+
+    QStringList answers;
+    QStringList shown; // "open" or "save", one per dialog
+    QList<FileDialogRequest> requests;
+
+private:
+    QString answer(const QString& kind, const FileDialogRequest& request)
+    {
+        shown.append(kind);
+        requests.append(request);
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
 };
 
 } // namespace sokuri::test

@@ -1,0 +1,61 @@
+#include "analysis/sentenceanalyser.h"
+
+#include "analysis/keywords.h"
+
+namespace sokuri {
+
+SentenceAnalyser::SentenceAnalyser(MessageSink& messages, QObject* parent)
+    : QObject(parent)
+    , m_local(messages)
+{
+    connect(&m_client, &ChasenClient::stateChanged, this, &SentenceAnalyser::reportState);
+    connect(&m_local, &LocalChasen::finished, this, &SentenceAnalyser::reportState);
+}
+
+SentenceAnalyser::~SentenceAnalyser() = default;
+
+void SentenceAnalyser::AnalyseText(const QString& text, const ChasenSettings& settings,
+                                   const AppPaths& paths, KeywordList& keywords)
+{
+    m_inAnalyseText = true;
+    keywords.clear();
+    m_local.stop();
+    m_client.close();
+
+    if (settings.type == ChasenSettings::Local)
+        m_local.start(text, settings.filename, paths, keywords);
+    else if (settings.type == ChasenSettings::Server)
+        m_client.start(text, settings.host, settings.port, keywords);
+    m_inAnalyseText = false;
+
+    // The caller reads the state on return; the signal reports what changes
+    // after that, so no change is reported twice and none is missed.
+    m_lastReportedState = state();
+}
+
+void SentenceAnalyser::close()
+{
+    m_local.stop();
+    m_client.close();
+    m_lastReportedState = state();
+}
+
+int SentenceAnalyser::state() const
+{
+    return m_local.isRunning() ? LocalRunning : m_client.state();
+}
+
+void SentenceAnalyser::reportState()
+{
+    // A local run that cannot start ends inside AnalyseText, which returns
+    // the state itself.
+    if (m_inAnalyseText)
+        return;
+    const int now = state();
+    if (now == m_lastReportedState)
+        return;
+    m_lastReportedState = now;
+    emit stateChanged(now);
+}
+
+} // namespace sokuri

@@ -1,0 +1,255 @@
+#include "app/searchrun.h"
+
+#include "analysis/sentenceanalyser.h"
+#include "analysis/splitfields.h"
+#include "platform/messagesink.h"
+#include "retrieval/resultsmodel.h"
+#include "retrieval/searchconnection.h"
+#include "searchplugins/buildrequest.h"
+#include "searchplugins/plugincatalogue.h"
+
+namespace sokuri {
+
+namespace {
+
+constexpr int AnalysisError = 9;
+
+} // namespace
+
+SearchRun::SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsModel& results,
+                     MessageSink& messages, QObject* parent)
+    : QObject(parent)
+    , m_paths(paths)
+    , m_catalogue(catalogue)
+    , m_results(results)
+    , m_messages(messages)
+{
+    m_analyser = new SentenceAnalyser(messages, this);
+    connect(m_analyser, &SentenceAnalyser::stateChanged, this, [this] {
+        if (m_phase == Phase::Analysing)
+            checkAnalysis();
+    });
+
+    for (int i = 0; i < ConnectionCount; ++i) {
+        auto* connection = new SearchConnection(this);
+        m_connections[std::size_t(i)] = connection;
+        connect(connection, &SearchConnection::rowsFound, this,
+                [this](const QList<ResultRow>& rows) { m_results.addRows(rows); });
+        connect(connection, &SearchConnection::statusChanged, this,
+                [this, i](const EngineStatus& status) { connectionStatus(i, status); });
+        connect(connection, &SearchConnection::stateChanged, this, [this](int state) {
+            if (state == SearchConnection::Closed && m_waitingForConnection)
+                dispatchNext();
+        });
+    }
+
+    m_endCheck.setInterval(1000);
+    connect(&m_endCheck, &QTimer::timeout, this, &SearchRun::tick);
+    m_pause.setSingleShot(true);
+    m_pause.setInterval(1000);
+    connect(&m_pause, &QTimer::timeout, this, &SearchRun::sendPending);
+}
+
+SearchRun::~SearchRun() = default;
+
+void SearchRun::start(InputMode mode, const QString& text)
+{
+    if (m_phase != Phase::Idle)
+        return;
+
+    // A connection left in error by an earlier run would never be taken
+    // again; a run starts with all three usable.
+    for (SearchConnection* connection : m_connections) {
+        if (connection->state() == SearchConnection::Error)
+            connection->close();
+    }
+    // Likewise a ChaSen server that could not be reached last time: its error
+    // is not news for this run, and a keyword run must not report it again.
+    if (m_analyser->state() == SentenceAnalyser::Failed)
+        m_analyser->close();
+
+    m_searchStopped = false;
+    m_dispatching = true;
+    m_waitingForConnection = false;
+    m_statuses.clear();
+    m_statusOfConnection.fill(-1);
+    m_results.clear();
+    setPhase(Phase::Analysing);
+    setCanStop(true);
+    const QString trimmed = TrimSpaces(text);
+    emit started(trimmed);
+
+    if (mode == InputMode::Sentence) {
+        m_analyser->AnalyseText(trimmed, m_settings, m_paths, m_analysedKeywords);
+        m_lastKeywords = &m_analysedKeywords;
+    } else if (mode == InputMode::Keywords) {
+        m_keywords.setFromText(trimmed);
+        m_lastKeywords = &m_keywords;
+    }
+    checkAnalysis();
+}
+
+void SearchRun::checkAnalysis()
+{
+    // Also in keyword mode: an analysis still under way from a stopped run
+    // holds the new run until it is over.
+    const int state = m_analyser->state();
+    if (state == 0) {
+        beginDispatching();
+    } else if (m_searchStopped) {
+        endSearch();
+    } else if (state == AnalysisError) {
+        m_messages.critical({QStringLiteral("茶筅サーバーに接続出来ません。"),
+                             QStringLiteral("Host not response")});
+        endSearch();
+    }
+}
+
+void SearchRun::beginDispatching()
+{
+    // Without a mode the keywords of the last run count, as before.
+    m_keywordString = m_lastKeywords->joined();
+    if (m_keywordString.isEmpty()) {
+        endSearch();
+        return;
+    }
+
+    m_plugins = m_catalogue.checkedNames();
+    for (const QString& plugin : m_plugins)
+        m_statuses.append(EngineStatus{plugin, EngineStatus::Waiting, 0, {}});
+    for (int i = 0; i < m_statuses.size(); ++i)
+        emit engineStatusChanged(i, m_statuses[i]);
+
+    m_nextPlugin = 0;
+    m_socket = 0;
+    m_endCheck.start();
+    setPhase(Phase::Dispatching);
+    dispatchNext();
+}
+
+void SearchRun::dispatchNext()
+{
+    m_waitingForConnection = false;
+    if (m_phase != Phase::Dispatching || m_pause.isActive())
+        return;
+    if (m_searchStopped) {
+        setPhase(Phase::Draining);
+        return;
+    }
+    if (m_nextPlugin >= m_plugins.size()) {
+        m_dispatching = false;
+        setPhase(Phase::Draining);
+        return;
+    }
+    // Round robin from the connection used last; only a closed one is free.
+    for (int tried = 0; tried < ConnectionCount; ++tried) {
+        if (m_connections[std::size_t(m_socket)]->state() == SearchConnection::Closed) {
+            m_connections[std::size_t(m_socket)]->close();
+            m_pause.start();
+            return;
+        }
+        m_socket = (m_socket + 1) % ConnectionCount;
+    }
+    // All three are busy: the next connection to close continues here.
+    m_waitingForConnection = true;
+}
+
+void SearchRun::sendPending()
+{
+    if (m_phase != Phase::Dispatching || m_searchStopped)
+        return;
+    const int index = m_nextPlugin++;
+    PluginSlot slot;
+    QString reason;
+    SearchConnection* connection = m_connections[std::size_t(m_socket)];
+    if (BuildRequest(m_paths, m_plugins[index], m_keywordString, slot, &reason)) {
+        m_statusOfConnection[std::size_t(m_socket)] = index;
+        connection->connectTo(slot);
+    } else {
+        setStatus(index, EngineStatus::Skipped, reason);
+    }
+    dispatchNext();
+}
+
+void SearchRun::tick()
+{
+    if (m_dispatching)
+        return;
+    for (SearchConnection* connection : m_connections) {
+        const int state = connection->state();
+        if (state != SearchConnection::Closed && state != SearchConnection::Error)
+            return;
+    }
+    endSearch();
+}
+
+void SearchRun::stop()
+{
+    if (m_phase == Phase::Idle)
+        return;
+    for (SearchConnection* connection : m_connections)
+        connection->close();
+    setCanStop(false);
+    m_searchStopped = true;
+    m_dispatching = false;
+    // The request that the pause was holding back is not sent: after Stop no
+    // new engine is asked.
+    m_pause.stop();
+    m_waitingForConnection = false;
+    if (m_phase == Phase::Analysing)
+        endSearch();
+    else
+        setPhase(Phase::Draining);
+}
+
+void SearchRun::endSearch()
+{
+    m_endCheck.stop();
+    m_pause.stop();
+    m_waitingForConnection = false;
+    m_searchStopped = true;
+    m_dispatching = false;
+    setCanStop(false);
+    setPhase(Phase::Idle);
+    emit finished();
+}
+
+void SearchRun::setPhase(Phase phase)
+{
+    if (m_phase == phase)
+        return;
+    m_phase = phase;
+    emit phaseChanged(phase);
+}
+
+void SearchRun::setCanStop(bool canStop)
+{
+    if (m_canStop == canStop)
+        return;
+    m_canStop = canStop;
+    emit canStopChanged(canStop);
+}
+
+void SearchRun::connectionStatus(int connection, const EngineStatus& status)
+{
+    const int index = m_statusOfConnection[std::size_t(connection)];
+    if (index < 0 || index >= m_statuses.size())
+        return;
+    EngineStatus& entry = m_statuses[index];
+    entry.kind = status.kind;
+    entry.rows = status.rows;
+    entry.reason = status.reason;
+    emit engineStatusChanged(index, entry);
+    if (status.kind == EngineStatus::Done || status.kind == EngineStatus::Failed)
+        m_statusOfConnection[std::size_t(connection)] = -1;
+}
+
+void SearchRun::setStatus(int index, EngineStatus::Kind kind, const QString& reason)
+{
+    EngineStatus& entry = m_statuses[index];
+    entry.kind = kind;
+    entry.reason = reason;
+    emit engineStatusChanged(index, entry);
+}
+
+} // namespace sokuri

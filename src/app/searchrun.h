@@ -1,0 +1,127 @@
+#pragma once
+
+#include "analysis/keywords.h"
+#include "app/appstate.h"
+#include "app/inputmode.h"
+#include "app/settings.h"
+#include "retrieval/enginestatus.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <array>
+
+namespace sokuri {
+
+class MessageSink;
+class PluginCatalogue;
+class ResultsModel;
+class SearchConnection;
+class SentenceAnalyser;
+
+// One search run from the Search button to the idle state: the keywords from
+// the analysis of the sentence or from the blanks of the keyword text, every
+// checked plugin handed in list order to the next free one of three
+// connections, a one-second pause before each request, and the end of the run
+// noticed by a once-a-second check when no connection is busy any more.
+//
+// The run is event-driven: start() returns at once and the run goes on in
+// socket, process and timer events, so the window stays responsive and a
+// waiting run uses no CPU. The window (or the command line) binds to the
+// signals.
+class SearchRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Phase {
+        Idle,        // no run
+        Analysing,   // waiting for the keywords
+        Dispatching, // handing plugins to connections
+        Draining,    // every plugin handed out; waiting for the answers
+    };
+
+    static constexpr int ConnectionCount = 3;
+
+    SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsModel& results,
+              MessageSink& messages, QObject* parent = nullptr);
+    ~SearchRun() override;
+
+    // The analyser settings used by the next sentence-mode run.
+    void setChasenSettings(const ChasenSettings& settings) { m_settings = settings; }
+    const ChasenSettings& chasenSettings() const { return m_settings; }
+
+    // The Search button. text is the input as typed; the run works on it
+    // without blanks at both ends (announced by started()). Does nothing while
+    // a run is under way.
+    void start(InputMode mode, const QString& text);
+    // The Stop button: closes the three connections and ends the run.
+    void stop();
+
+    Phase phase() const { return m_phase; }
+    bool isRunning() const { return m_phase != Phase::Idle; }
+    bool searchStopped() const { return m_searchStopped; }
+    bool dispatching() const { return m_dispatching; }
+    bool canStop() const { return m_canStop; }
+
+    // The keyword string of the current or last run, words joined by blanks.
+    const QString& keywordString() const { return m_keywordString; }
+    SearchConnection& connection(int index) { return *m_connections[std::size_t(index)]; }
+    SentenceAnalyser& analyser() { return *m_analyser; }
+    // The status of every engine of the current or last run, in list order.
+    const QList<EngineStatus>& engineStatuses() const { return m_statuses; }
+
+signals:
+    // The run has started: input frozen, results cleared, viewer blanked,
+    // Stop enabled, Search disabled; trimmedText is the input without blanks
+    // at both ends, as the input line shows it from now on.
+    void started(const QString& trimmedText);
+    // Stop may be pressed (true from the start, false after a stop).
+    void canStopChanged(bool canStop);
+    void phaseChanged(Phase phase);
+    // The run has ended and the window is idle again.
+    void finished();
+    void engineStatusChanged(int index, const EngineStatus& status);
+
+private:
+    void checkAnalysis();
+    void beginDispatching();
+    void dispatchNext();
+    void sendPending();
+    void tick();
+    void endSearch();
+    void setPhase(Phase phase);
+    void setCanStop(bool canStop);
+    void connectionStatus(int connection, const EngineStatus& status);
+    void setStatus(int index, EngineStatus::Kind kind, const QString& reason = {});
+
+    AppPaths m_paths;
+    PluginCatalogue& m_catalogue;
+    ResultsModel& m_results;
+    MessageSink& m_messages;
+    ChasenSettings m_settings;
+
+    SentenceAnalyser* m_analyser = nullptr;
+    std::array<SearchConnection*, ConnectionCount> m_connections{};
+    QTimer m_endCheck; // once a second while plugins are out
+    QTimer m_pause;    // the second before each request
+    Phase m_phase = Phase::Idle;
+    bool m_searchStopped = false;
+    bool m_dispatching = false;
+    bool m_canStop = false;
+    bool m_waitingForConnection = false;
+
+    KeywordList m_keywords;                          // keyword mode
+    KeywordList m_analysedKeywords;                  // sentence mode, filled by the analyser
+    const KeywordList* m_lastKeywords = &m_keywords; // what the last mode filled
+    QString m_keywordString;
+    QStringList m_plugins; // the checked plugins, in list order
+    int m_nextPlugin = 0;
+    int m_socket = 0; // where the search for a free connection goes on
+    // Which engine of m_statuses each connection is asking, -1 for none.
+    std::array<int, ConnectionCount> m_statusOfConnection{-1, -1, -1};
+    QList<EngineStatus> m_statuses;
+};
+
+} // namespace sokuri

@@ -1,0 +1,136 @@
+#include "cli/commands.h"
+
+#include "app/searchrun.h"
+#include "app/settings.h"
+#include "cli/interruptwatcher.h"
+#include "cli/rowformat.h"
+#include "cli/streammessages.h"
+#include "documents/documentstate.h"
+#include "retrieval/resultsmodel.h"
+#include "searchplugins/plugincatalogue.h"
+
+#include <QEventLoop>
+
+namespace sokuri::cli {
+
+namespace {
+
+const char* const SearchUsage = "search [--keywords | --sentence] [--plugin NAME]... [--all] "
+                                "[--format table|tsv|jsonl] [--save FILE.skr] TEXT";
+
+QString describe(const EngineStatus& status)
+{
+    switch (status.kind) {
+    case EngineStatus::Waiting:
+        return QStringLiteral("待機中");
+    case EngineStatus::Connecting:
+        return QStringLiteral("接続中");
+    case EngineStatus::Receiving:
+        return QStringLiteral("受信中 (%1 件)").arg(status.rows);
+    case EngineStatus::Done:
+        return QStringLiteral("完了 (%1 件)").arg(status.rows);
+    case EngineStatus::Failed:
+        return QStringLiteral("失敗: ") + status.reason;
+    case EngineStatus::Skipped:
+        return QStringLiteral("スキップ: ") + status.reason;
+    }
+    return {};
+}
+
+} // namespace
+
+int SearchCommand(const CliContext& context)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption keywords(QStringLiteral("keywords"),
+                                      QStringLiteral("Keyword mode (the default)."));
+    const QCommandLineOption sentence(QStringLiteral("sentence"),
+                                      QStringLiteral("Sentence mode: ChaSen finds the keywords."));
+    const QCommandLineOption plugin(QStringLiteral("plugin"),
+                                    QStringLiteral("Ask this plugin (repeatable)."),
+                                    QStringLiteral("NAME"));
+    const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Ask every plugin."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("table, tsv or jsonl."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("table"));
+    const QCommandLineOption save(QStringLiteral("save"),
+                                  QStringLiteral("Save the search as a document."),
+                                  QStringLiteral("FILE"));
+    parser.addOptions({keywords, sentence, plugin, all, format, save});
+    const QString usage = QString::fromLatin1(SearchUsage);
+    if (!parseCommand(context, parser, usage, 1, 1))
+        return Usage;
+    if (parser.isSet(keywords) && parser.isSet(sentence)) {
+        printUsageError(context, QStringLiteral("--keywords and --sentence exclude each other"),
+                        usage);
+        return Usage;
+    }
+    RowFormat rowFormat = RowFormat::Table;
+    if (!ParseRowFormat(parser.value(format), rowFormat)) {
+        printUsageError(context, QStringLiteral("unknown format ") + parser.value(format), usage);
+        return Usage;
+    }
+    if (!parser.isSet(all) && !parser.isSet(plugin)) {
+        printUsageError(context, QStringLiteral("no plugin chosen (--plugin NAME or --all)"),
+                        usage);
+        return Usage;
+    }
+
+    ChasenSettings settings;
+    UserMessage missing;
+    if (!LoadSettings(context.paths, settings, &missing)) {
+        context.err << missing.text << Qt::endl;
+        return Failed;
+    }
+
+    PluginCatalogue catalogue;
+    catalogue.load(context.paths);
+    if (parser.isSet(all)) {
+        for (int row = 0; row < catalogue.count(); ++row)
+            catalogue.setChecked(row, true);
+    }
+    for (const QString& name : parser.values(plugin)) {
+        const QStringList before = catalogue.checkedNames();
+        catalogue.setCheckedByName(name, true);
+        if (catalogue.checkedNames() == before && !before.contains(name)) {
+            context.err << "sokuri-cli: " << name << " というプラグインがありません。" << Qt::endl;
+            return Failed;
+        }
+    }
+
+    ResultsModel results;
+    StreamMessages messages(context.err);
+    SearchRun run(context.paths, catalogue, results, messages);
+    run.setChasenSettings(settings);
+    QObject::connect(&run, &SearchRun::engineStatusChanged, &run,
+                     [&context](int, const EngineStatus& status) {
+                         context.err << status.plugin << ": " << describe(status) << Qt::endl;
+                     });
+    InterruptWatcher interrupt;
+    QObject::connect(&interrupt, &InterruptWatcher::interrupted, &run, [&run, &context] {
+        context.err << "中止します。" << Qt::endl;
+        run.stop();
+    });
+
+    QEventLoop loop;
+    QObject::connect(&run, &SearchRun::finished, &loop, &QEventLoop::quit);
+    const InputMode mode = parser.isSet(sentence) ? InputMode::Sentence : InputMode::Keywords;
+    QString text = parser.positionalArguments().constFirst();
+    QObject::connect(&run, &SearchRun::started, &run,
+                     [&text](const QString& trimmed) { text = trimmed; });
+    run.start(mode, text);
+    if (run.isRunning())
+        loop.exec();
+
+    WriteRows(context.out, results.rows(), rowFormat);
+    if (parser.isSet(save)) {
+        QString error;
+        if (!SaveDocument(parser.value(save), InputState{text, mode}, catalogue, results, &error)) {
+            context.err << error << Qt::endl;
+            return Failed;
+        }
+    }
+    return messages.failed() ? Failed : Done;
+}
+
+} // namespace sokuri::cli

@@ -1,0 +1,418 @@
+#include "app/searchrun.h"
+
+#include "retrieval/resultsmodel.h"
+#include "retrieval/searchconnection.h"
+#include "searchplugins/plugincatalogue.h"
+#include "support/engineplugins.h"
+#include "support/fakeplatform.h"
+#include "support/testfiles.h"
+#include "testengine/pageencoding.h"
+#include "testengine/testengine.h"
+
+#include <QHostAddress>
+#include <QSignalSpy>
+#include <QSslConfiguration>
+#include <QTcpServer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+using namespace sokuri;
+using namespace sokuri::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Guards against hangs only; every wait ends as soon as its event arrives.
+constexpr int HangGuardMs = 60000;
+
+const QStringList AlphaTitles = {u"京都の老舗旅館"_s, u"嵐山の宿"_s};
+const QStringList BetaTitles = {u"祇園の町家"_s, u"東山の温泉宿"_s};
+
+quint16 unusedPort()
+{
+    QTcpServer server;
+    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    return server.serverPort();
+}
+
+EnginePage pageOf(const QStringList& titles, const QString& charset = u"x-sjis"_s,
+                  const QList<int>& scores = {})
+{
+    EnginePage page;
+    page.body = EncodePage(resultPage(titles, scores), charset);
+    return page;
+}
+
+// An application folder with plugins, a catalogue over it and a run that
+// puts its rows into a results list.
+class Run : public ::testing::Test
+{
+protected:
+    Run() { paths = InitAppState(dir.path()).paths; }
+
+    // The engine of a plugin, listening on its own port.
+    TestEngine& engine(const EnginePage& page)
+    {
+        auto engine = std::make_unique<TestEngine>();
+        EXPECT_TRUE(engine->listen()) << engine->errorString().toStdString();
+        engine->setPage(u"*"_s, page);
+        engines.push_back(std::move(engine));
+        return *engines.back();
+    }
+
+    void plugin(const EnginePlugin& plugin) { writeEnginePlugin(paths, plugin); }
+    void plugin(const QString& name, quint16 port) { plugin(EnginePlugin(name, port)); }
+
+    // Loads the catalogue and checks the plugins of these names.
+    void check(const QStringList& names)
+    {
+        catalogue.load(paths);
+        for (const QString& name : names)
+            catalogue.setCheckedByName(name, true);
+        ASSERT_EQ(catalogue.checkedNames().size(), names.size());
+    }
+
+    SearchRun& makeRun()
+    {
+        if (!run)
+            run = std::make_unique<SearchRun>(paths, catalogue, results, messages);
+        return *run;
+    }
+
+    // Starts a run and waits until it has ended.
+    void search(const QString& text, InputMode mode = InputMode::Keywords)
+    {
+        SearchRun& r = makeRun();
+        QSignalSpy finished(&r, &SearchRun::finished);
+        r.start(mode, text);
+        if (finished.isEmpty()) {
+            ASSERT_TRUE(finished.wait(HangGuardMs)) << "the run did not end";
+        }
+        EXPECT_FALSE(r.isRunning());
+    }
+
+    QStringList titles() const
+    {
+        QStringList list;
+        for (const ResultRow& row : results.rows())
+            list.append(row.title);
+        return list;
+    }
+
+    TempAppDir dir;
+    AppPaths paths;
+    PluginCatalogue catalogue;
+    ResultsModel results;
+    RecordingMessages messages;
+    std::vector<std::unique_ptr<TestEngine>> engines;
+    std::unique_ptr<SearchRun> run;
+};
+
+} // namespace
+
+TEST_F(Run, KeywordModeAsksTwoEnginesOnSocketsZeroAndOne)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles, u"x-sjis"_s, {90, 60}));
+    TestEngine& beta = engine(pageOf(BetaTitles, u"x-sjis"_s, {80, 40}));
+    plugin(u"alpha"_s, alpha.port());
+    plugin(u"beta"_s, beta.port());
+    check({u"alpha"_s, u"beta"_s});
+
+    QSignalSpy started(&makeRun(), &SearchRun::started);
+    search(u"  京都 旅館 "_s);
+
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0][0].toString(), u"京都 旅館");
+    // The request builder hands the encoded form on to the next plugin.
+    EXPECT_EQ(run->keywordString(), u"京都+旅館");
+    EXPECT_TRUE(messages.criticals.isEmpty());
+
+    // Byte for byte: the request line, the Host line and the empty line.
+    for (TestEngine* e : {&alpha, &beta}) {
+        ASSERT_EQ(e->requests().size(), 1);
+        EXPECT_EQ(e->requests()[0], "GET /s?lang=ja&q=%8B%9E%93s+%97%B7%8A%D9 HTTP/1.0\r\n"
+                                    "Host: 127.0.0.1:" +
+                                        QByteArray::number(e->port()) + "\r\n\r\n");
+    }
+    // Socket 0 was still busy when the second plugin was handed out.
+    EXPECT_EQ(run->connection(0).slot().Name, u"alpha");
+    EXPECT_EQ(run->connection(1).slot().Name, u"beta");
+
+    // Relevance descending; the two first entries both scale to 100 and
+    // keep the order in which they arrived.
+    EXPECT_EQ(titles(),
+              QStringList({AlphaTitles[0], BetaTitles[0], AlphaTitles[1], BetaTitles[1]}));
+    const ResultRow first = results.rows().at(0);
+    EXPECT_EQ(first.plugin, u"alpha");
+    EXPECT_EQ(first.relevance, u"100");
+    // A relative title link names no site.
+    EXPECT_EQ(first.site, u"") << first.html.toStdString();
+    EXPECT_TRUE(
+        first.html.contains(u"http://127.0.0.1:"_s + QString::number(alpha.port()) + u"/doc/0"_s))
+        << first.html.toStdString();
+
+    ASSERT_EQ(run->engineStatuses().size(), 2);
+    for (const EngineStatus& status : run->engineStatuses()) {
+        EXPECT_EQ(status.kind, EngineStatus::Done) << status.plugin.toStdString();
+        EXPECT_EQ(status.rows, 2);
+    }
+}
+
+TEST_F(Run, KeywordTextKeepsItsInnerBlanks)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    check({u"alpha"_s});
+    QSignalSpy started(&makeRun(), &SearchRun::started);
+    search(u"   京都  旅館   "_s);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0][0].toString(), u"京都  旅館");
+    // The empty field between the two blanks is a keyword of its own.
+    EXPECT_EQ(run->keywordString(), u"京都++旅館");
+    ASSERT_EQ(alpha.requests().size(), 1);
+    EXPECT_TRUE(alpha.requests()[0].startsWith("GET /s?lang=ja&q=%8B%9E%93s++%97%B7%8A%D9 "));
+}
+
+TEST_F(Run, EveryResultCharsetGivesTheJapaneseTitles)
+{
+    const QStringList charsets = {u"iso-2022-jp"_s, u"x-euc-jp"_s, u"x-sjis"_s, u"utf-8"_s};
+    for (const QString& charset : charsets) {
+        const QString name = u"p_"_s + QString(charset).remove(u'-');
+        TestEngine& e = engine(pageOf(AlphaTitles, charset));
+        EnginePlugin file(name, e.port());
+        file.resultCharset = charset;
+        plugin(file);
+    }
+    // The same pages again, each cut into one-byte pieces.
+    for (const QString& charset : charsets) {
+        const QString name = u"q_"_s + QString(charset).remove(u'-');
+        EnginePage page = pageOf(AlphaTitles, charset);
+        page.pieces = {1};
+        TestEngine& e = engine(page);
+        EnginePlugin file(name, e.port());
+        file.resultCharset = charset;
+        plugin(file);
+    }
+    catalogue.load(paths);
+    for (int row = 0; row < catalogue.count(); ++row) {
+        catalogue.uncheckAll();
+        catalogue.setChecked(row, true);
+        search(u"京都"_s);
+        EXPECT_EQ(titles(), AlphaTitles) << catalogue.at(row).text.toStdString();
+    }
+}
+
+TEST_F(Run, FourthPluginWaitsForAFreeSocketUntilStop)
+{
+    QStringList names;
+    for (int n = 0; n < 4; ++n) {
+        EnginePage page = pageOf({u"止まらない"_s});
+        page.neverClose = true;
+        TestEngine& e = engine(page);
+        names.append(u"p"_s + QString::number(n));
+        plugin(names.last(), e.port());
+    }
+    check(names);
+
+    SearchRun& r = makeRun();
+    QSignalSpy finished(&r, &SearchRun::finished);
+    r.start(InputMode::Keywords, u"京都"_s);
+    auto asked = [this] {
+        int count = 0;
+        for (const auto& e : engines)
+            count += int(e->requests().size());
+        return count;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return asked() == 3; }, HangGuardMs));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(r.connection(i).slot().Name, names[i]);
+
+    // More than the pause before a request: the fourth is still not asked.
+    QTest::qWait(2500);
+    EXPECT_EQ(asked(), 3);
+    EXPECT_TRUE(engines[3]->requests().isEmpty());
+    EXPECT_TRUE(r.dispatching());
+    EXPECT_TRUE(finished.isEmpty());
+    // The rows of the open connections are already in the list.
+    EXPECT_EQ(results.rowCount(), 3);
+
+    r.stop();
+    EXPECT_FALSE(r.canStop());
+    ASSERT_TRUE(finished.size() == 1 || finished.wait(HangGuardMs));
+    EXPECT_TRUE(engines[3]->requests().isEmpty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(r.connection(i).state(), SearchConnection::Closed);
+    EXPECT_EQ(r.engineStatuses().at(3).kind, EngineStatus::Waiting);
+    EXPECT_EQ(results.rowCount(), 3);
+}
+
+TEST_F(Run, UnreachableEngineFailsAndTheRunStillEnds)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    plugin(u"dead"_s, unusedPort());
+    check({u"alpha"_s, u"dead"_s});
+
+    search(u"京都"_s);
+    EXPECT_EQ(titles(), AlphaTitles);
+    EXPECT_EQ(run->connection(1).slot().Name, u"dead");
+    EXPECT_EQ(run->connection(1).state(), SearchConnection::Error);
+    EXPECT_EQ(run->engineStatuses().at(1).kind, EngineStatus::Failed);
+    EXPECT_FALSE(run->engineStatuses().at(1).reason.isEmpty());
+    // Nothing is shown for a failed engine.
+    EXPECT_TRUE(messages.criticals.isEmpty());
+}
+
+TEST_F(Run, RunAfterThreeFailedSocketsWorks)
+{
+    QStringList dead;
+    for (int n = 0; n < 3; ++n) {
+        dead.append(u"dead"_s + QString::number(n));
+        plugin(dead.last(), unusedPort());
+    }
+    check(dead);
+    search(u"京都"_s);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(run->connection(i).state(), SearchConnection::Error);
+
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    catalogue.refresh(paths);
+    catalogue.uncheckAll();
+    catalogue.setCheckedByName(u"alpha"_s, true);
+    search(u"京都"_s);
+    EXPECT_EQ(titles(), AlphaTitles);
+}
+
+TEST_F(Run, StopDuringThePauseAsksNoEngine)
+{
+    EnginePage page = pageOf(AlphaTitles);
+    page.neverClose = true;
+    TestEngine& alpha = engine(page);
+    plugin(u"alpha"_s, alpha.port());
+    check({u"alpha"_s});
+
+    SearchRun& r = makeRun();
+    QSignalSpy finished(&r, &SearchRun::finished);
+    r.start(InputMode::Keywords, u"京都"_s);
+    ASSERT_EQ(r.phase(), SearchRun::Phase::Dispatching);
+    r.stop();
+    ASSERT_TRUE(finished.size() == 1 || finished.wait(HangGuardMs));
+    // The request that the pause held back never went out, so an engine that
+    // never closes cannot keep the run going after Stop.
+    QTest::qWait(1500);
+    EXPECT_TRUE(alpha.requests().isEmpty());
+    EXPECT_EQ(alpha.openConnections(), 0);
+    EXPECT_EQ(r.connection(0).state(), SearchConnection::Closed);
+}
+
+TEST_F(Run, NoKeywordsEndTheRunAtOnce)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    check({u"alpha"_s});
+    results.addRow(ResultRow{u"old"_s, u"x"_s, u"100"_s, u""_s, u""_s});
+
+    SearchRun& r = makeRun();
+    QSignalSpy finished(&r, &SearchRun::finished);
+    r.start(InputMode::Keywords, u"   "_s);
+    EXPECT_EQ(finished.size(), 1);
+    EXPECT_FALSE(r.isRunning());
+    EXPECT_EQ(results.rowCount(), 0); // the list was cleared all the same
+    EXPECT_TRUE(alpha.requests().isEmpty());
+    EXPECT_TRUE(messages.criticals.isEmpty());
+
+    // Without a mode the keywords of the last run count: none here.
+    r.start(InputMode::None, u"京都"_s);
+    EXPECT_EQ(finished.size(), 2);
+    EXPECT_TRUE(alpha.requests().isEmpty());
+}
+
+TEST_F(Run, WithoutAModeTheLastKeywordsAreUsed)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    check({u"alpha"_s});
+    search(u"京都"_s);
+    search(u"大阪"_s, InputMode::None);
+    ASSERT_EQ(alpha.requests().size(), 2);
+    EXPECT_EQ(alpha.requests()[0], alpha.requests()[1]);
+}
+
+TEST_F(Run, HttpsEngineWithATrustedCertificate)
+{
+    const QString cert = QStringLiteral(SOKURI_TEST_TLS_DIR "/cert.pem");
+    for (bool trusted : {true, false}) {
+        SCOPED_TRACE(trusted ? "trusted" : "untrusted");
+        auto e = std::make_unique<TestEngine>();
+        ASSERT_TRUE(e->listenTls(cert, QStringLiteral(SOKURI_TEST_TLS_DIR "/key.pem")))
+            << e->errorString().toStdString();
+        e->setPage(u"*"_s, pageOf(AlphaTitles));
+        EnginePlugin file(u"secure"_s, e->port());
+        file.host = u"localhost"_s;
+        file.scheme = u"https"_s;
+        plugin(file);
+        check({u"secure"_s});
+
+        run.reset();
+        SearchRun& r = makeRun();
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        if (trusted) {
+            ASSERT_TRUE(configuration.addCaCertificates(cert));
+        }
+        for (int i = 0; i < SearchRun::ConnectionCount; ++i)
+            r.connection(i).setSslConfiguration(configuration);
+
+        search(u"京都"_s);
+        if (trusted) {
+            EXPECT_EQ(titles(), AlphaTitles);
+            ASSERT_EQ(e->requests().size(), 1);
+            EXPECT_TRUE(e->requests()[0].endsWith(
+                QByteArray("\r\nHost: localhost:" + QByteArray::number(e->port()) + "\r\n\r\n")));
+            EXPECT_TRUE(results.rows().at(0).html.contains(u"https://localhost:"_s));
+        } else {
+            EXPECT_EQ(results.rowCount(), 0);
+            EXPECT_TRUE(e->requests().isEmpty());
+            EXPECT_EQ(r.connection(0).state(), SearchConnection::Error);
+            EXPECT_EQ(r.engineStatuses().at(0).kind, EngineStatus::Failed);
+        }
+        engines.push_back(std::move(e));
+    }
+}
+
+TEST_F(Run, PostSendsTheQueryAsAFormBody)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    EnginePlugin file(u"alpha"_s, alpha.port());
+    file.path = u"/post"_s;
+    file.method = u"post"_s;
+    plugin(file);
+    check({u"alpha"_s});
+    search(u"京都"_s);
+    ASSERT_EQ(alpha.requests().size(), 1);
+    const QByteArray body = "lang=ja&q=%8B%9E%93s";
+    EXPECT_EQ(alpha.requests()[0],
+              "POST /post HTTP/1.0\r\nHost: 127.0.0.1:" + QByteArray::number(alpha.port()) +
+                  "\r\nContent-Type: application/x-www-form-urlencoded\r\n"
+                  "Content-Length: " +
+                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    EXPECT_EQ(titles(), AlphaTitles);
+}
+
+TEST_F(Run, EngineThatResetsMidLineKeepsTheRowsBefore)
+{
+    const QByteArray page = EncodePage(resultPage(AlphaTitles), u"x-sjis"_s);
+    EnginePage broken;
+    broken.body = page;
+    // Up to the middle of the second entry's line.
+    broken.resetAfter = broken.header.size() + page.indexOf("/doc/1");
+    TestEngine& alpha = engine(broken);
+    plugin(u"alpha"_s, alpha.port());
+    check({u"alpha"_s});
+    search(u"京都"_s);
+    EXPECT_EQ(titles(), QStringList({AlphaTitles[0]}));
+}

@@ -1,0 +1,213 @@
+// sokuri-cli search, run as the real program against local test engines.
+
+#include "support/engineplugins.h"
+#include "support/testfiles.h"
+#include "testengine/pageencoding.h"
+#include "testengine/testengine.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+using namespace sokuri;
+using namespace sokuri::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int HangGuardMs = 60000;
+
+EnginePage pageOf(const QStringList& titles)
+{
+    EnginePage page;
+    page.body = EncodePage(resultPage(titles), u"x-euc-jp"_s);
+    return page;
+}
+
+class CliSearch : public ::testing::Test
+{
+protected:
+    CliSearch()
+    {
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { err += QString::fromUtf8(process.readAllStandardError()); });
+        paths = InitAppState(dir.path()).paths;
+        writeFile(paths.IniPath, "[chasen]\r\ntype=0\r\nfilename=/usr/bin/chasen\r\n");
+    }
+
+    void plugin(const QString& name, const TestEngine& engine)
+    {
+        EnginePlugin file(name, engine.port());
+        file.resultCharset = u"x-euc-jp"_s;
+        writeEnginePlugin(paths, file);
+    }
+
+    // Starts sokuri-cli in the application folder; the test's event loop
+    // keeps running (and the engines answering) while it waits.
+    void start(const QStringList& arguments)
+    {
+        err.clear();
+        process.setProgram(QStringLiteral(SOKURI_APP_DIR "/sokuri-cli"));
+        process.setArguments(QStringList{u"--app-dir"_s, dir.path()} + arguments);
+        process.start();
+        ASSERT_TRUE(process.waitForStarted(HangGuardMs));
+    }
+
+    int finish()
+    {
+        QSignalSpy finished(&process, &QProcess::finished);
+        if (process.state() != QProcess::NotRunning) {
+            EXPECT_TRUE(finished.wait(HangGuardMs)) << "sokuri-cli did not end";
+        }
+        out = QString::fromUtf8(process.readAllStandardOutput());
+        err += QString::fromUtf8(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QStringList jsonTitles() const
+    {
+        QStringList titles;
+        for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts))
+            titles.append(QJsonDocument::fromJson(line.toUtf8()).object()[u"title"].toString());
+        return titles;
+    }
+
+    TempAppDir dir;
+    AppPaths paths;
+    QProcess process;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+TEST_F(CliSearch, RowsOfEveryChosenEngineInTheListsOrder)
+{
+    TestEngine alpha;
+    TestEngine beta;
+    ASSERT_TRUE(alpha.listen() && beta.listen());
+    alpha.setPage(u"*"_s, pageOf({u"金閣寺"_s, u"銀閣寺"_s}));
+    beta.setPage(u"*"_s, pageOf({u"清水寺"_s}));
+    plugin(u"alpha"_s, alpha);
+    plugin(u"beta"_s, beta);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"jsonl"_s, u"京都 寺"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_EQ(jsonTitles(), QStringList({u"金閣寺"_s, u"清水寺"_s, u"銀閣寺"_s}));
+    const QJsonObject first = QJsonDocument::fromJson(out.section(u'\n', 0, 0).toUtf8()).object();
+    EXPECT_EQ(first[u"plugin"].toString(), u"alpha");
+    EXPECT_EQ(first[u"relevance"].toString(), u"100");
+    EXPECT_TRUE(first[u"html"].toString().contains(u"/doc/0"));
+    // Progress names each engine on the error stream, never on the output.
+    EXPECT_TRUE(err.contains(u"alpha"_s) && err.contains(u"beta"_s)) << err.toStdString();
+    ASSERT_EQ(alpha.requests().size(), 1);
+    EXPECT_TRUE(alpha.requests()[0].startsWith("GET /s?lang=ja&q=%8B%9E%93s+%8E%9B HTTP/1.0\r\n"));
+
+    // Only the plugin asked for, in tab-separated lines.
+    start({u"search"_s, u"--plugin"_s, u"beta"_s, u"--format"_s, u"tsv"_s, u"寺"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_EQ(out, u"清水寺\tbeta\t100\t\n"_s);
+    EXPECT_EQ(alpha.requests().size(), 1);
+}
+
+TEST_F(CliSearch, SavedSearchShowsTheSameRows)
+{
+    TestEngine alpha;
+    ASSERT_TRUE(alpha.listen());
+    alpha.setPage(u"*"_s, pageOf({u"金閣寺"_s, u"銀閣寺"_s}));
+    plugin(u"alpha"_s, alpha);
+    plugin(u"unasked"_s, alpha);
+    const QString document = dir.file(u"寺.skr"_s);
+
+    start({u"search"_s, u"--plugin"_s, u"alpha"_s, u"--format"_s, u"jsonl"_s, u"--save"_s, document,
+           u" 京都 "_s});
+    ASSERT_EQ(finish(), 0) << err.toStdString();
+    const QStringList searched = out.split(u'\n', Qt::SkipEmptyParts);
+
+    start({u"show"_s, document});
+    ASSERT_EQ(finish(), 0) << err.toStdString();
+    const QJsonObject shown = QJsonDocument::fromJson(out.toUtf8()).object();
+    EXPECT_EQ(shown[u"text"].toString(), u"京都");
+    EXPECT_EQ(shown[u"mode"].toInt(), 2);
+    const QJsonArray plugins = shown[u"plugins"].toArray();
+    ASSERT_EQ(plugins.size(), 2);
+    EXPECT_TRUE(plugins[0].toObject()[u"checked"].toBool());
+    EXPECT_FALSE(plugins[1].toObject()[u"checked"].toBool());
+    const QJsonArray rows = shown[u"rows"].toArray();
+    ASSERT_EQ(rows.size(), searched.size());
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].toObject(), QJsonDocument::fromJson(searched[i].toUtf8()).object());
+
+    // A document that cannot be written fails the command, rows or not.
+    start({u"search"_s, u"--all"_s, u"--save"_s, dir.file(u"no/such/folder/x.skr"_s), u"京都"_s});
+    EXPECT_EQ(finish(), 1);
+    EXPECT_TRUE(err.contains(u"x.skr"_s)) << err.toStdString();
+}
+
+TEST_F(CliSearch, UsageAndUnknownPlugins)
+{
+    start({u"search"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 2); // no plugin chosen
+    start({u"search"_s, u"--keywords"_s, u"--sentence"_s, u"--all"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 2);
+    start({u"search"_s, u"--plugin"_s, u"nowhere"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 1);
+    EXPECT_TRUE(err.contains(u"nowhere"_s)) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty());
+}
+
+TEST_F(CliSearch, InterruptStopsTheRunAndPrintsTheRowsSoFar)
+{
+    TestEngine engine;
+    ASSERT_TRUE(engine.listen());
+    EnginePage page = pageOf({u"届いた行"_s});
+    page.neverClose = true;
+    engine.setPage(u"*"_s, page);
+    plugin(u"slow"_s, engine);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"京都"_s});
+    // Once the row is out, the run waits on a connection that never closes.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return err.contains(u"1 件"_s); }, HangGuardMs))
+        << err.toStdString();
+    ::kill(pid_t(process.processId()), SIGINT);
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith(u"届いた行\tslow\t"_s)) << out.toStdString();
+}
+
+// A run spent waiting on an engine sleeps: its CPU time is a small part of
+// the wait (a loop that polled would burn the whole of it). The bound is
+// loose, since the tests run with sanitizers on a shared machine.
+TEST_F(CliSearch, WaitingOnASlowEngineCostsLittleCpu)
+{
+    TestEngine engine;
+    ASSERT_TRUE(engine.listen());
+    EnginePage page = pageOf({u"遅い宿"_s});
+    page.delayMs = 6000;
+    engine.setPage(u"*"_s, page);
+    plugin(u"slow"_s, engine);
+
+    rusage before = {};
+    getrusage(RUSAGE_CHILDREN, &before);
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    rusage after = {};
+    getrusage(RUSAGE_CHILDREN, &after);
+    EXPECT_TRUE(out.startsWith(u"遅い宿"_s));
+
+    auto seconds = [](const timeval& t) {
+        return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+    };
+    const double cpu = seconds(after.ru_utime) - seconds(before.ru_utime) +
+                       seconds(after.ru_stime) - seconds(before.ru_stime);
+    RecordProperty("cpu_seconds", QString::number(cpu, 'f', 3).toStdString());
+    EXPECT_LT(cpu, 2.5) << "a run that waited 7 s used " << cpu << " s of CPU";
+}
