@@ -52,6 +52,12 @@ SearchRun::SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsM
 
 SearchRun::~SearchRun() = default;
 
+void SearchRun::setDefaultTimeout(int seconds)
+{
+    for (SearchConnection* connection : m_connections)
+        connection->setDefaultTimeout(seconds);
+}
+
 void SearchRun::start(InputMode mode, const QString& text)
 {
     if (m_phase != Phase::Idle)

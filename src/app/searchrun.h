@@ -51,6 +51,9 @@ public:
     // The analyser settings used by the next sentence-mode run.
     void setChasenSettings(const ChasenSettings& settings) { m_settings = settings; }
     const ChasenSettings& chasenSettings() const { return m_settings; }
+    // Seconds an engine has for its answer when its plugin names no
+    // time-out of its own; 0: none (sokuri.ini's search/timeout).
+    void setDefaultTimeout(int seconds);
 
     // The Search button. text is the input as typed; the run works on it
     // without blanks at both ends (announced by started()). Does nothing while

@@ -41,4 +41,17 @@ bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* 
     return true;
 }
 
+int ParseTimeoutSeconds(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral(R"(^[ \t]*([0-9]{1,6})[ \t]*$)"));
+    const QRegularExpressionMatch match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+int LoadSearchTimeout(const AppPaths& paths)
+{
+    return ParseTimeoutSeconds(
+        GetIniString(QStringLiteral("search"), QStringLiteral("timeout"), paths.IniPath));
+}
+
 } // namespace sokuri

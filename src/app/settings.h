@@ -32,4 +32,14 @@ bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* 
 // that is no number reads as 0, and values beyond 16 bits are clamped.
 qint16 ParseSettingsType(const QString& text);
 
+// A time-out in whole seconds: a decimal number of at most six digits with
+// blanks around it; anything else (also a negative number) reads as 0, which
+// means no time-out.
+int ParseTimeoutSeconds(const QString& text);
+
+// The default time-out of an engine's answer: the key "timeout" of the
+// section "search" of sokuri.ini; 0 (no time-out) when the file or the key is
+// missing.
+int LoadSearchTimeout(const AppPaths& paths);
+
 } // namespace sokuri

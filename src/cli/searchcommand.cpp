@@ -6,6 +6,7 @@
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
 #include "documents/documentstate.h"
+#include "retrieval/mergedresults.h"
 #include "retrieval/resultsmodel.h"
 #include "searchplugins/plugincatalogue.h"
 
@@ -16,7 +17,8 @@ namespace sokuri::cli {
 namespace {
 
 const char* const SearchUsage = "search [--keywords | --sentence] [--plugin NAME]... [--all] "
-                                "[--format table|tsv|jsonl] [--save FILE.skr] TEXT";
+                                "[--format table|tsv|jsonl] [--save FILE.skr] [--timeout SECONDS] "
+                                "[--merge] TEXT";
 
 QString describe(const EngineStatus& status)
 {
@@ -56,7 +58,14 @@ int SearchCommand(const CliContext& context)
     const QCommandLineOption save(QStringLiteral("save"),
                                   QStringLiteral("Save the search as a document."),
                                   QStringLiteral("FILE"));
-    parser.addOptions({keywords, sentence, plugin, all, format, save});
+    const QCommandLineOption timeout(
+        QStringLiteral("timeout"),
+        QStringLiteral("Seconds an engine has for its answer, unless its plugin names its own "
+                       "(0: none; default: sokuri.ini's search/timeout)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption merge(QStringLiteral("merge"),
+                                   QStringLiteral("Show the rows of one page as one row."));
+    parser.addOptions({keywords, sentence, plugin, all, format, save, timeout, merge});
     const QString usage = QString::fromLatin1(SearchUsage);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;
@@ -74,6 +83,17 @@ int SearchCommand(const CliContext& context)
         printUsageError(context, QStringLiteral("no plugin chosen (--plugin NAME or --all)"),
                         usage);
         return Usage;
+    }
+
+    int timeoutSeconds = 0;
+    if (parser.isSet(timeout)) {
+        const QString value = parser.value(timeout);
+        timeoutSeconds = ParseTimeoutSeconds(value);
+        if (timeoutSeconds == 0 && value.trimmed() != u"0") {
+            printUsageError(context, QStringLiteral("--timeout takes whole seconds, not ") + value,
+                            usage);
+            return Usage;
+        }
     }
 
     ChasenSettings settings;
@@ -102,6 +122,8 @@ int SearchCommand(const CliContext& context)
     StreamMessages messages(context.err);
     SearchRun run(context.paths, catalogue, results, messages);
     run.setChasenSettings(settings);
+    run.setDefaultTimeout(parser.isSet(timeout) ? timeoutSeconds
+                                                : LoadSearchTimeout(context.paths));
     QObject::connect(&run, &SearchRun::engineStatusChanged, &run,
                      [&context](int, const EngineStatus& status) {
                          context.err << status.plugin << ": " << describe(status) << Qt::endl;
@@ -122,7 +144,15 @@ int SearchCommand(const CliContext& context)
     if (run.isRunning())
         loop.exec();
 
-    WriteRows(context.out, results.rows(), rowFormat);
+    if (parser.isSet(merge)) {
+        const MergedResultsModel merged(results);
+        QList<ResultRow> rows;
+        for (int row = 0; row < merged.rowCount(); ++row)
+            rows.append(merged.rowAt(row));
+        WriteRows(context.out, rows, rowFormat);
+    } else {
+        WriteRows(context.out, results.rows(), rowFormat);
+    }
     if (parser.isSet(save)) {
         QString error;
         if (!SaveDocument(parser.value(save), InputState{text, mode}, catalogue, results, &error)) {

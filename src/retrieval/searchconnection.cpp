@@ -6,6 +6,8 @@
 
 #include <QSslSocket>
 
+#include <chrono>
+
 namespace sokuri {
 
 QByteArray BuildRequestBytes(const PluginSlot& slot)
@@ -59,7 +61,10 @@ QString failureReason(QAbstractSocket::SocketError error, const QString& detail)
 
 SearchConnection::SearchConnection(QObject* parent)
     : QObject(parent)
-{}
+{
+    m_timeout.setSingleShot(true);
+    connect(&m_timeout, &QTimer::timeout, this, &SearchConnection::timedOut);
+}
 
 SearchConnection::~SearchConnection()
 {
@@ -72,7 +77,9 @@ int SearchConnection::state() const
         return Error;
     if (!m_socket)
         return Closed;
-    return socketcontrol::StateOf(m_socket->state(), Closed);
+    // A socket that has just closed is still busy until its close has been
+    // handled: the rest of the answer is read and the status told first.
+    return socketcontrol::StateOf(m_socket->state(), Closing);
 }
 
 void SearchConnection::setSslConfiguration(const QSslConfiguration& configuration)
@@ -85,6 +92,7 @@ void SearchConnection::releaseSocket()
 {
     if (!m_socket)
         return;
+    m_timeout.stop();
     QSslSocket* socket = m_socket;
     m_socket = nullptr;
     socket->disconnect(this);
@@ -107,6 +115,7 @@ void SearchConnection::connectTo(const PluginSlot& slot)
 {
     close();
     m_slot = slot;
+    m_sawList = false;
     m_status = EngineStatus{slot.Name, EngineStatus::Connecting, 0, {}};
     emit statusChanged(m_status);
 
@@ -123,6 +132,10 @@ void SearchConnection::connectTo(const PluginSlot& slot)
     connect(m_socket, &QIODevice::readyRead, this, &SearchConnection::readReply);
     connect(m_socket, &QAbstractSocket::disconnected, this, &SearchConnection::serverClosed);
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &SearchConnection::socketFailed);
+
+    const int timeout = slot.Timeout > 0 ? slot.Timeout : m_defaultTimeout;
+    if (timeout > 0)
+        m_timeout.start(std::chrono::seconds(timeout));
 
     if (slot.Scheme == u"https") {
         connect(m_socket, &QSslSocket::encrypted, this, &SearchConnection::sendRequest);
@@ -149,6 +162,7 @@ void SearchConnection::readReply()
     while (m_socket && m_socket->bytesAvailable() > 0) {
         const QByteArray bytes = m_socket->read(64 * 1024);
         ReadReplyBytes(m_slot, m_state, bytes, rows);
+        m_sawList = m_sawList || m_state.InList;
     }
     if (!rows.isEmpty()) {
         m_status.rows += int(rows.size());
@@ -163,7 +177,10 @@ void SearchConnection::serverClosed()
         return;
     // Whatever is still buffered belongs to the answer.
     readReply();
-    setStatus(EngineStatus::Done);
+    if (m_status.rows == 0 && !m_sawList)
+        setStatus(EngineStatus::Failed, QStringLiteral("結果の一覧がありません"));
+    else
+        setStatus(EngineStatus::Done);
     close();
 }
 
@@ -184,6 +201,16 @@ void SearchConnection::socketFailed()
         m_lastReportedState = Error;
         emit stateChanged(Error);
     }
+}
+
+void SearchConnection::timedOut()
+{
+    if (!m_socket)
+        return;
+    // The rows complete so far stay; an entry still open is dropped.
+    readReply();
+    setStatus(EngineStatus::Failed, QStringLiteral("時間切れ"));
+    close();
 }
 
 void SearchConnection::setStatus(EngineStatus::Kind kind, const QString& reason)

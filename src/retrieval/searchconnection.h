@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSslConfiguration>
+#include <QTimer>
 
 class QSslSocket;
 
@@ -53,6 +54,10 @@ public:
     // The TLS settings of later connections (tests trust their own
     // certificate authority here).
     void setSslConfiguration(const QSslConfiguration& configuration);
+    // Seconds an engine has for its answer when its plugin names none; 0: no
+    // limit. An answer still open then is closed, its complete rows kept,
+    // and the engine counted as failed.
+    void setDefaultTimeout(int seconds) { m_defaultTimeout = seconds; }
 
 signals:
     void rowsFound(const QList<ResultRow>& rows);
@@ -64,6 +69,7 @@ private:
     void readReply();
     void serverClosed();
     void socketFailed();
+    void timedOut();
     void setStatus(EngineStatus::Kind kind, const QString& reason = {});
     void releaseSocket();
 
@@ -73,6 +79,9 @@ private:
     QSslSocket* m_socket = nullptr;
     QSslConfiguration m_sslConfiguration;
     bool m_hasSslConfiguration = false;
+    QTimer m_timeout;
+    int m_defaultTimeout = 0;
+    bool m_sawList = false; // the answer has shown its result list
     bool m_error = false;
     int m_lastReportedState = Closed;
 };

@@ -1,6 +1,7 @@
 #include "searchplugins/buildrequest.h"
 
 #include "app/inifile.h"
+#include "app/settings.h"
 #include "encoding/urlconv.h"
 #include "searchplugins/pluginfolder.h"
 
@@ -156,6 +157,7 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.Port = action.port;
     slot.Path = action.path;
     slot.Method = ini.value(search, QStringLiteral("method"));
+    slot.Timeout = ParseTimeoutSeconds(ini.value(search, QStringLiteral("timeout")));
 
     const bool utf8Query =
         ini.value(search, QStringLiteral("charset")).compare(u"utf-8", Qt::CaseInsensitive) == 0;

@@ -29,6 +29,9 @@ struct PluginSlot
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;
+    // Seconds the engine has for its whole answer (the search section's
+    // "timeout"); 0: the run's default.
+    int Timeout = 0;
 };
 
 } // namespace sokuri

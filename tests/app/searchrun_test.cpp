@@ -416,3 +416,92 @@ TEST_F(Run, EngineThatResetsMidLineKeepsTheRowsBefore)
     search(u"京都"_s);
     EXPECT_EQ(titles(), QStringList({AlphaTitles[0]}));
 }
+
+// What the status of each engine says, as the status line and the command
+// line's progress show it.
+TEST_F(Run, EngineStatusesTellWhatBecameOfEachEngine)
+{
+    TestEngine& answers = engine(pageOf(AlphaTitles));
+    EnginePage silent;
+    silent.body = "<html>no results here</html>\r\n";
+    TestEngine& noList = engine(silent);
+    EnginePage open = pageOf(AlphaTitles);
+    open.neverClose = true;
+    TestEngine& neverCloses = engine(open);
+    auto tls = std::make_unique<TestEngine>();
+    ASSERT_TRUE(tls->listenTls(QStringLiteral(SOKURI_TEST_TLS_DIR "/cert.pem"),
+                               QStringLiteral(SOKURI_TEST_TLS_DIR "/key.pem")));
+
+    plugin(u"a_answers"_s, answers.port());
+    plugin(u"b_refuses"_s, unusedPort());
+    EnginePlugin slow(u"c_slow"_s, neverCloses.port());
+    slow.timeout = u"2"_s;
+    plugin(slow);
+    plugin(u"d_nolist"_s, noList.port());
+    EnginePlugin secure(u"e_untrusted"_s, tls->port());
+    secure.scheme = u"https"_s;
+    secure.host = u"localhost"_s;
+    plugin(secure);
+    check({u"a_answers"_s, u"b_refuses"_s, u"c_slow"_s, u"d_nolist"_s, u"e_untrusted"_s});
+
+    QList<EngineStatus> seen;
+    QObject::connect(&makeRun(), &SearchRun::engineStatusChanged, &makeRun(),
+                     [&seen](int, const EngineStatus& status) { seen.append(status); });
+    search(u"京都"_s);
+
+    const QList<EngineStatus>& end = run->engineStatuses();
+    ASSERT_EQ(end.size(), 5);
+    EXPECT_EQ(end[0].kind, EngineStatus::Done);
+    EXPECT_EQ(end[0].rows, 2);
+    EXPECT_EQ(end[1].kind, EngineStatus::Failed);
+    EXPECT_EQ(end[1].reason, u"接続を拒否されました");
+    // The slow engine's complete rows stay when its time is up.
+    EXPECT_EQ(end[2].kind, EngineStatus::Failed);
+    EXPECT_EQ(end[2].reason, u"時間切れ");
+    EXPECT_EQ(end[2].rows, 2);
+    EXPECT_EQ(end[3].kind, EngineStatus::Failed);
+    EXPECT_EQ(end[3].reason, u"結果の一覧がありません");
+    EXPECT_EQ(end[4].kind, EngineStatus::Failed);
+    EXPECT_EQ(end[4].reason, u"TLS の接続に失敗しました");
+    EXPECT_EQ(results.rowCount(), 4);
+
+    // Every engine was seen waiting first, and the answering one connecting
+    // and receiving on its way to done.
+    QStringList answering;
+    for (const EngineStatus& status : seen) {
+        if (status.plugin == u"a_answers")
+            answering.append(QString::number(status.kind));
+    }
+    EXPECT_EQ(answering.first(), QString::number(EngineStatus::Waiting));
+    EXPECT_TRUE(answering.contains(QString::number(EngineStatus::Connecting)));
+    EXPECT_TRUE(answering.contains(QString::number(EngineStatus::Receiving)));
+    EXPECT_EQ(answering.last(), QString::number(EngineStatus::Done));
+    engines.push_back(std::move(tls));
+}
+
+TEST_F(Run, ThePluginsTimeoutWinsOverTheRunsDefault)
+{
+    // Both engines answer after 2 s and never close.
+    EnginePage late = pageOf(AlphaTitles);
+    late.delayMs = 2000;
+    late.neverClose = true;
+    TestEngine& first = engine(late);
+    TestEngine& second = engine(late);
+    plugin(u"a_default"_s, first.port());
+    EnginePlugin own(u"b_own"_s, second.port());
+    own.timeout = u"4"_s;
+    plugin(own);
+    check({u"a_default"_s, u"b_own"_s});
+
+    makeRun().setDefaultTimeout(1);
+    search(u"京都"_s);
+    const QList<EngineStatus>& end = run->engineStatuses();
+    ASSERT_EQ(end.size(), 2);
+    for (const EngineStatus& status : end) {
+        EXPECT_EQ(status.kind, EngineStatus::Failed) << status.plugin.toStdString();
+        EXPECT_EQ(status.reason, u"時間切れ");
+    }
+    EXPECT_EQ(end[0].rows, 0); // gone before the answer came
+    EXPECT_EQ(end[1].rows, 2); // its own four seconds were enough
+    EXPECT_EQ(titles(), AlphaTitles);
+}

@@ -211,3 +211,51 @@ TEST_F(CliSearch, WaitingOnASlowEngineCostsLittleCpu)
     RecordProperty("cpu_seconds", QString::number(cpu, 'f', 3).toStdString());
     EXPECT_LT(cpu, 2.5) << "a run that waited 7 s used " << cpu << " s of CPU";
 }
+
+TEST_F(CliSearch, TimeoutFromTheSettingsOrTheCommandLine)
+{
+    TestEngine engine;
+    ASSERT_TRUE(engine.listen());
+    EnginePage page = pageOf({u"遅い宿"_s});
+    page.neverClose = true;
+    engine.setPage(u"*"_s, page);
+    plugin(u"slow"_s, engine);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"--timeout"_s, u"1"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith(u"遅い宿\tslow"_s)) << out.toStdString();
+    EXPECT_TRUE(err.contains(u"時間切れ"_s)) << err.toStdString();
+
+    writeFile(paths.IniPath, "[chasen]\r\ntype=0\r\n[search]\r\ntimeout=1\r\n");
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains(u"時間切れ"_s)) << err.toStdString();
+
+    start({u"search"_s, u"--all"_s, u"--timeout"_s, u"soon"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 2);
+}
+
+TEST_F(CliSearch, MergeShowsOnePageOnce)
+{
+    // Both engines list the same two pages with absolute links.
+    QString text = resultPage({u"金閣寺"_s, u"銀閣寺"_s});
+    text.replace(u"href=\"/doc/"_s, u"href=\"http://temples.example.jp/doc/"_s);
+    EnginePage page;
+    page.body = EncodePage(text, u"x-euc-jp"_s);
+    TestEngine alpha;
+    TestEngine beta;
+    ASSERT_TRUE(alpha.listen() && beta.listen());
+    alpha.setPage(u"*"_s, page);
+    beta.setPage(u"*"_s, page);
+    plugin(u"alpha"_s, alpha);
+    plugin(u"beta"_s, beta);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"--merge"_s, u"寺"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_EQ(out, u"金閣寺\talpha, beta\t100\tjp.example.temples\n"
+                   u"銀閣寺\talpha, beta\t 90\tjp.example.temples\n"_s);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"寺"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_EQ(out.count(u'\n'), 4);
+}

@@ -30,6 +30,7 @@ struct EnginePlugin
     QString method = QStringLiteral("GET");
     QString resultCharset = QStringLiteral("x-sjis");
     QString searchCharset; // the search section's charset; empty: none
+    QString timeout;       // the search section's timeout; empty: none
 };
 
 inline void writeEnginePlugin(const AppPaths& paths, const EnginePlugin& plugin)
@@ -41,6 +42,8 @@ inline void writeEnginePlugin(const AppPaths& paths, const EnginePlugin& plugin)
             QStringLiteral("\r\nmethod=") + plugin.method + QStringLiteral("\r\n");
     if (!plugin.searchCharset.isEmpty())
         text += QStringLiteral("charset=") + plugin.searchCharset + QStringLiteral("\r\n");
+    if (!plugin.timeout.isEmpty())
+        text += QStringLiteral("timeout=") + plugin.timeout + QStringLiteral("\r\n");
     text += QStringLiteral("inpcount=2\r\n"
                            "inp01=<input type=\"hidden\" name=\"lang\" value=\"ja\">\r\n"
                            "inp02=<input type=\"text\" name=\"q\" user>\r\n");

@@ -1,0 +1,149 @@
+#include "retrieval/mergedresults.h"
+
+#include "retrieval/resultsmodel.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <limits>
+
+namespace sokuri {
+
+namespace {
+
+// A relevance figure as a number; a row without one ranks below all others.
+int relevanceValue(const QString& relevance)
+{
+    bool ok = false;
+    const int value = relevance.trimmed().toInt(&ok);
+    return ok ? value : std::numeric_limits<int>::min();
+}
+
+} // namespace
+
+QString TitleLink(const ResultRow& row)
+{
+    static const QRegularExpression anchor(
+        QStringLiteral(
+            R"re(<a\s[^>]*?href\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+))[^>]*>(.*?)</a\s*>)re"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    QString first;
+    for (auto it = anchor.globalMatch(row.html); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        QString href = match.captured(1);
+        if (href.isEmpty())
+            href = match.captured(2);
+        if (href.isEmpty())
+            href = match.captured(3);
+        if (first.isEmpty())
+            first = href;
+        if (!row.title.isEmpty() && match.captured(4).contains(row.title))
+            return href;
+    }
+    return first;
+}
+
+QString PageKey(const QString& address)
+{
+    QUrl url(address.trimmed());
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+        return address;
+    const QString scheme = url.scheme().toLower();
+    url.setScheme(scheme);
+    url.setHost(url.host().toLower());
+    if ((scheme == u"http" && url.port() == 80) || (scheme == u"https" && url.port() == 443))
+        url.setPort(-1);
+    url.setFragment(QString());
+    QString path = url.path();
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    url.setPath(path);
+    return url.toString(QUrl::FullyEncoded | QUrl::RemoveFragment);
+}
+
+MergedResultsModel::MergedResultsModel(ResultsModel& source, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_source(&source)
+{
+    // Rows arrive in batches while a run goes on; the merged view is made
+    // anew from the whole list each time, which keeps the first row of a
+    // page where the results list's sorting puts it.
+    connect(&source, &QAbstractItemModel::modelReset, this, &MergedResultsModel::rebuild);
+    connect(&source, &QAbstractItemModel::layoutChanged, this, &MergedResultsModel::rebuild);
+    connect(&source, &QAbstractItemModel::rowsInserted, this, &MergedResultsModel::rebuild);
+    connect(&source, &QAbstractItemModel::rowsRemoved, this, &MergedResultsModel::rebuild);
+    rebuild();
+}
+
+void MergedResultsModel::rebuild()
+{
+    beginResetModel();
+    m_rows.clear();
+    if (m_source) {
+        QHash<QString, int> rowOfPage;
+        for (int i = 0; i < m_source->rowCount(); ++i) {
+            const ResultRow& row = m_source->rowAt(i);
+            const QString link = TitleLink(row);
+            // Rows without a link are pages of their own.
+            const auto found = link.isEmpty() ? rowOfPage.end() : rowOfPage.find(PageKey(link));
+            if (found == rowOfPage.end()) {
+                if (!link.isEmpty())
+                    rowOfPage.insert(PageKey(link), int(m_rows.size()));
+                m_rows.append(row);
+                continue;
+            }
+            ResultRow& merged = m_rows[found.value()];
+            if (!merged.plugin.split(QStringLiteral(", ")).contains(row.plugin))
+                merged.plugin += QStringLiteral(", ") + row.plugin;
+            if (relevanceValue(row.relevance) > relevanceValue(merged.relevance))
+                merged.relevance = row.relevance;
+        }
+    }
+    endResetModel();
+}
+
+int MergedResultsModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int MergedResultsModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ResultsModel::ColumnCount;
+}
+
+QVariant MergedResultsModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    const ResultRow& row = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case ResultsModel::TitleColumn:
+            return row.title;
+        case ResultsModel::PluginColumn:
+            return row.plugin;
+        case ResultsModel::RelevanceColumn:
+            return row.relevance;
+        case ResultsModel::SiteColumn:
+            return row.site;
+        default:
+            return {};
+        }
+    case ResultsModel::HtmlRole:
+        return row.html;
+    case ResultsModel::RowRole:
+        return QVariant::fromValue(row);
+    default:
+        return {};
+    }
+}
+
+QVariant MergedResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    return m_source ? m_source->headerData(section, orientation, role) : QVariant();
+}
+
+} // namespace sokuri
