@@ -1,3 +1,4 @@
+#include "app/appfolder.h"
 #include "cli/runcli.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,10 @@ int main(int argc, char** argv)
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
     err.setEncoding(QStringConverter::Utf8);
-    return sokuri::cli::RunCli(QCoreApplication::arguments(),
-                               QCoreApplication::applicationDirPath(), out, err);
+    // An installed program works in the user's own folder.
+    const sokuri::AppFolder folder =
+        sokuri::ChooseAppFolder(QCoreApplication::applicationDirPath(), sokuri::UserDataHome());
+    if (!folder.errorText.isEmpty())
+        err << folder.errorText << Qt::endl;
+    return sokuri::cli::RunCli(QCoreApplication::arguments(), folder.path, out, err);
 }
