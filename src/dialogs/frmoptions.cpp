@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -96,6 +97,26 @@ frmOptions::frmOptions(const AppPaths& paths, QWidget* parent)
     pageLayout->addWidget(m_remoteFrame);
     pageLayout->addStretch();
 
+    // The second tab: the default time-out of an engine's answer.
+    auto* searchPage = new QWidget;
+    searchPage->setObjectName(u"picOptions1"_s);
+    m_tabs->addTab(searchPage, u"検索"_s);
+    m_tabs->setTabToolTip(1, u"検索の設定"_s);
+    m_timeout = new QSpinBox(searchPage);
+    m_timeout->setObjectName(u"searchTimeout"_s);
+    m_timeout->setRange(0, 999999);
+    m_timeout->setSuffix(u" 秒"_s);
+    m_timeout->setSpecialValueText(u"なし"_s); // 0: engines have all the time they take
+    auto* timeoutLabel = new QLabel(u"応答の待ち時間"_s, searchPage);
+    timeoutLabel->setObjectName(u"Label4"_s);
+    timeoutLabel->setBuddy(m_timeout);
+    auto* timeoutNote =
+        new QLabel(u"プラグインが自分の待ち時間を持つときは、そちらが優先されます。"_s, searchPage);
+    timeoutNote->setWordWrap(true);
+    auto* searchLayout = new QFormLayout(searchPage);
+    searchLayout->addRow(timeoutLabel, m_timeout);
+    searchLayout->addRow(timeoutNote);
+
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
     ok->setObjectName(u"cmdOK"_s);
@@ -151,6 +172,8 @@ void frmOptions::Form_Load()
     // A stored type other than 0 or 1 selects neither choice, so Apply
     // leaves it as it is; both frames stay disabled until a choice is made.
     chasenType_Click(m_settings.type);
+    m_loadedTimeout = LoadSearchTimeout(m_paths);
+    m_timeout->setValue(m_loadedTimeout);
 }
 
 void frmOptions::showEvent(QShowEvent* event)
@@ -211,6 +234,16 @@ bool frmOptions::cmdApply_Click()
             m_messages->critical({error, u"Write error"_s});
             return false;
         }
+    }
+    // A settings file without a time-out keeps having none until one is set.
+    if (m_timeout->value() != m_loadedTimeout) {
+        QString error;
+        if (!WriteIniString(u"search"_s, u"timeout"_s, QString::number(m_timeout->value()),
+                            m_paths.IniPath, &error)) {
+            m_messages->critical({error, u"Write error"_s});
+            return false;
+        }
+        m_loadedTimeout = m_timeout->value();
     }
     return true;
 }

@@ -11,6 +11,7 @@
 
 class QGroupBox;
 class QLineEdit;
+class QSpinBox;
 class QPushButton;
 class QRadioButton;
 class QShowEvent;
@@ -73,6 +74,8 @@ private:
     QLineEdit* m_fileName = nullptr;
     QLineEdit* m_host = nullptr;
     QLineEdit* m_port = nullptr;
+    QSpinBox* m_timeout = nullptr; // sokuri.ini's search/timeout
+    int m_loadedTimeout = 0;
 };
 
 } // namespace sokuri

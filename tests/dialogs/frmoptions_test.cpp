@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
 
@@ -20,6 +21,7 @@ using sokuri::test::FakeFileDialogs;
 using sokuri::test::readFile;
 using sokuri::test::RecordingMessages;
 using sokuri::test::TempAppDir;
+using sokuri::test::writeFile;
 using sokuri::test::writeSjisFile;
 
 namespace {
@@ -108,14 +110,19 @@ TEST_F(Options, ShowsTheStoredSettingsAndEnablesTheChosenFrame)
     EXPECT_TRUE(enabled("chasenFrame3"));
     EXPECT_TRUE(messages.criticals.isEmpty());
 
-    // The one tab; Ctrl+Tab goes to the dialog, which keeps it and its page.
+    // Two tabs; Ctrl+Tab goes to the dialog, which turns to the next one
+    // and round to the first again.
     auto* tabs = control<QTabWidget>("tbsOptions");
-    ASSERT_EQ(tabs->count(), 1);
+    ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(0), u"茶筅");
     EXPECT_EQ(tabs->tabToolTip(0), u"茶筅の設定");
+    EXPECT_EQ(tabs->tabText(1), u"検索");
     QLineEdit* host = control<QLineEdit>("chasenHost");
     host->setFocus();
     QTest::keyClick(host, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_TRUE(control<QWidget>("picOptions1")->isVisible());
+    QTest::keyClick(tabs->currentWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_TRUE(control<QWidget>("picOptions0")->isVisible());
     EXPECT_EQ(text("chasenHost"), u"localhost");
@@ -236,4 +243,26 @@ TEST_F(Options, AFailedWriteIsReportedAndOkKeepsTheDialogOpen)
     ASSERT_EQ(messages.criticals.size(), 1);
     EXPECT_TRUE(messages.criticals.first().text.contains(paths.IniPath));
     EXPECT_FALSE(QFile::exists(paths.IniPath));
+}
+
+TEST_F(Options, TheSearchTabSetsTheDefaultTimeout)
+{
+    writeSettings(u"0"_s);
+    open();
+    auto* timeout = control<QSpinBox>("searchTimeout");
+    EXPECT_EQ(timeout->value(), 20);
+    timeout->setValue(45);
+    click("cmdApply");
+    EXPECT_EQ(readFile(paths.IniPath),
+              cp932::encode(u"[chasen]\r\ntype=0\r\nfilename=/usr/bin/chasen\r\n"
+                            u"host=localhost\r\nport=31000\r\n[search]\r\ntimeout=45\r\n"));
+
+    // A settings file without a time-out gets none written unless one is set.
+    const QByteArray plain = "[chasen]\r\ntype=0\r\nfilename=\r\nhost=\r\nport=\r\n";
+    writeFile(paths.IniPath, plain);
+    open();
+    EXPECT_EQ(control<QSpinBox>("searchTimeout")->value(), 0);
+    EXPECT_EQ(control<QSpinBox>("searchTimeout")->text(), u"なし");
+    click("cmdApply");
+    EXPECT_EQ(readFile(paths.IniPath), plain);
 }
