@@ -1,0 +1,32 @@
+#include "app/appfolder.h"
+#include "app/startup.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("sokuri"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Sokuri"));
+
+    // An installed program works in the user's own folder; the animation and
+    // the help page stay beside the program.
+    const QString programDir = QApplication::applicationDirPath();
+    const sokuri::AppFolder folder = sokuri::ChooseAppFolder(programDir, sokuri::UserDataHome());
+    if (!folder.errorText.isEmpty())
+        std::fprintf(stderr, "sokuri: %s\n", qPrintable(folder.errorText));
+
+    sokuri::StartUp startUp;
+    // The window's own message boxes, file dialogs and the desktop browser.
+    switch (startUp.start({folder.path, programDir, {}, {}})) {
+    case sokuri::StartUp::Outcome::HandedOver:
+        return 0;
+    case sokuri::StartUp::Outcome::SettingsMissing:
+        return 1;
+    case sokuri::StartUp::Outcome::Running:
+        break;
+    }
+    return app.exec();
+}
