@@ -10,7 +10,9 @@
 #include "platform/externalbrowser.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
+#include "retrieval/mergedresults.h"
 #include "retrieval/resultpage.h"
+#include "retrieval/resultsfilter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,8 +33,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QResizeEvent>
+#include <QShortcut>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTextBrowser>
+#include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
 
@@ -191,7 +196,9 @@ void frmSokuri::buildControls()
     m_listView2 = new QTreeView(inner);
     m_listView2->setObjectName(u"ListView2"_s);
     place(m_listView2, 0, ListView2TopTwips, 6150, 1455);
-    m_listView2->setModel(&m_results);
+    m_filter = new ResultsFilterModel(this);
+    m_filter->setSourceModel(&m_results);
+    m_listView2->setModel(m_filter);
     m_listView2->setRootIsDecorated(false);
     m_listView2->setUniformRowHeights(true);
     m_listView2->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -206,6 +213,35 @@ void frmSokuri::buildControls()
     // Links open in the desktop's browser; the viewer keeps showing the entry.
     m_webBrowser1->setOpenLinks(false);
     m_webBrowser1->setOpenExternalLinks(false);
+
+    // The filter above the results list: it narrows the rows shown, never
+    // the list itself (sorting, the result page and documents see every
+    // row).
+    auto* filterBar = new QToolBar(u"絞り込み"_s, this);
+    filterBar->setObjectName(u"filterBar"_s);
+    filterBar->setMovable(false);
+    filterBar->addWidget(new QLabel(u" 絞り込み: "_s, filterBar));
+    m_filterText = new QLineEdit(filterBar);
+    m_filterText->setObjectName(u"txtFilter"_s);
+    m_filterText->setPlaceholderText(u"名前・プラグイン・サイト"_s);
+    m_filterText->setClearButtonEnabled(true);
+    m_filterText->setMaximumWidth(twipsToPixelsX(4000));
+    filterBar->addWidget(m_filterText);
+    addToolBar(Qt::TopToolBarArea, filterBar);
+    connect(m_filterText, &QLineEdit::textChanged, m_filter, &ResultsFilterModel::setFilterText);
+    auto* findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        m_filterText->setFocus(Qt::ShortcutFocusReason);
+        m_filterText->selectAll();
+    });
+    auto* clearShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), m_filterText);
+    clearShortcut->setContext(Qt::WidgetShortcut);
+    connect(clearShortcut, &QShortcut::activated, m_filterText, &QLineEdit::clear);
+
+    // Every engine of the run and what became of it; it stays after the run.
+    m_engineStatus = new QLabel(this);
+    m_engineStatus->setObjectName(u"engineStatus"_s);
+    statusBar()->addWidget(m_engineStatus, 1);
 
     QWidget::setTabOrder(m_text1, m_option1);
     QWidget::setTabOrder(m_option1, m_option2);
@@ -267,6 +303,10 @@ void frmSokuri::buildMenus()
                  &frmSokuri::mnuDispPlugin_Click);
     addMenuEntry(view, u"mnuDispPluginupdate"_s, u"プラグインをアップデート(&U)"_s,
                  &frmSokuri::mnuDispPluginupdate_Click);
+    view->addSeparator();
+    m_mergeAction = addMenuEntry(view, u"mnuDispMerge"_s, u"同じページをまとめる(&M)"_s,
+                                 &frmSokuri::mnuDispMerge_Click);
+    m_mergeAction->setCheckable(true);
 
     QMenu* help = menuBar()->addMenu(u"ヘルプ(&H)"_s);
     help->setObjectName(u"mnuHelp"_s);
@@ -313,6 +353,8 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     connect(m_run.get(), &SearchRun::started, this, &frmSokuri::searchStarted);
     connect(m_run.get(), &SearchRun::canStopChanged, m_cancel, &QPushButton::setEnabled);
     connect(m_run.get(), &SearchRun::finished, this, &frmSokuri::EndSearch);
+    connect(m_run.get(), &SearchRun::engineStatusChanged, this, &frmSokuri::showEngineStatuses);
+    connect(m_run.get(), &SearchRun::started, m_engineStatus, &QLabel::clear);
 
     m_documents = std::make_unique<DocumentCommands>(m_state.paths, m_catalogue, m_results,
                                                      *m_dialogs, *m_messages);
@@ -634,6 +676,27 @@ void frmSokuri::mnuHelpVersion_Click()
     frmAbout about(this);
     about.setMessageSink(m_messages);
     about.exec();
+}
+
+void frmSokuri::mnuDispMerge_Click()
+{
+    // The merged view follows the results list only while it is shown.
+    if (m_mergeAction->isChecked()) {
+        m_merged = std::make_unique<MergedResultsModel>(m_results);
+        m_filter->setSourceModel(m_merged.get());
+    } else {
+        m_filter->setSourceModel(&m_results);
+        m_merged.reset();
+    }
+    showSortIndicator();
+}
+
+void frmSokuri::showEngineStatuses()
+{
+    QStringList parts;
+    for (const EngineStatus& status : m_run->engineStatuses())
+        parts.append(status.plugin + u": "_s + DescribeStatus(status));
+    m_engineStatus->setText(parts.join(u"　"_s));
 }
 
 } // namespace sokuri

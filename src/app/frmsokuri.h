@@ -31,6 +31,8 @@ class DocumentCommands;
 class ExternalBrowser;
 class FileDialogs;
 class MessageSink;
+class MergedResultsModel;
+class ResultsFilterModel;
 class SearchRun;
 
 // Where the main window's messages, file names and web pages go. A null
@@ -141,6 +143,8 @@ private:
     void mnuHelpSokuri_Click();
     void mnuHelpVersion_Click();
     void reloadSettings();
+    void mnuDispMerge_Click();
+    void showEngineStatuses();
 
     // The desktop's own platform objects, for the members not given.
     std::unique_ptr<MessageSink> m_ownMessages;
@@ -174,6 +178,13 @@ private:
     QLabel* m_animation1 = nullptr;
     QMovie* m_movie = nullptr;
     QTreeView* m_listView2 = nullptr;
+    // The results as the list shows them: filtered, and merged by page when
+    // the View menu says so.
+    ResultsFilterModel* m_filter = nullptr;
+    std::unique_ptr<MergedResultsModel> m_merged;
+    QLineEdit* m_filterText = nullptr; // txtFilter
+    QAction* m_mergeAction = nullptr;  // mnuDispMerge
+    QLabel* m_engineStatus = nullptr;  // the status bar's text
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
 };

@@ -20,25 +20,6 @@ const char* const SearchUsage = "search [--keywords | --sentence] [--plugin NAME
                                 "[--format table|tsv|jsonl] [--save FILE.skr] [--timeout SECONDS] "
                                 "[--merge] TEXT";
 
-QString describe(const EngineStatus& status)
-{
-    switch (status.kind) {
-    case EngineStatus::Waiting:
-        return QStringLiteral("待機中");
-    case EngineStatus::Connecting:
-        return QStringLiteral("接続中");
-    case EngineStatus::Receiving:
-        return QStringLiteral("受信中 (%1 件)").arg(status.rows);
-    case EngineStatus::Done:
-        return QStringLiteral("完了 (%1 件)").arg(status.rows);
-    case EngineStatus::Failed:
-        return QStringLiteral("失敗: ") + status.reason;
-    case EngineStatus::Skipped:
-        return QStringLiteral("スキップ: ") + status.reason;
-    }
-    return {};
-}
-
 } // namespace
 
 int SearchCommand(const CliContext& context)
@@ -126,7 +107,7 @@ int SearchCommand(const CliContext& context)
                                                 : LoadSearchTimeout(context.paths));
     QObject::connect(&run, &SearchRun::engineStatusChanged, &run,
                      [&context](int, const EngineStatus& status) {
-                         context.err << status.plugin << ": " << describe(status) << Qt::endl;
+                         context.err << status.plugin << ": " << DescribeStatus(status) << Qt::endl;
                      });
     InterruptWatcher interrupt;
     QObject::connect(&interrupt, &InterruptWatcher::interrupted, &run, [&run, &context] {

@@ -24,6 +24,9 @@ struct EngineStatus
     QString reason; // why it failed or was skipped, in the user's language
 };
 
+// The status in the user's words: "待機中", "完了 (3 件)", "失敗: 時間切れ", ...
+QString DescribeStatus(const EngineStatus& status);
+
 } // namespace sokuri
 
 Q_DECLARE_METATYPE(sokuri::EngineStatus)

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QHostAddress>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 #include <QStringDecoder>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QTcpServer>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -768,4 +770,102 @@ TEST(SingleInstance, IgnoresAStrangerAndTakesOverALeftBehindName)
     SingleInstance next(key);
     EXPECT_TRUE(next.claim());
     EXPECT_TRUE(next.isListening());
+}
+
+TEST_F(MainWindow, StatusBarTellsEveryEnginesFateAndKeepsItAfterTheRun)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles, {80, 40}));
+    plugin(u"alpha"_s, alpha.port());
+    QTcpServer unused;
+    ASSERT_TRUE(unused.listen(QHostAddress::LocalHost, 0));
+    const quint16 deadPort = unused.serverPort();
+    unused.close();
+    plugin(u"dead"_s, deadPort);
+    ASSERT_EQ(start(), StartUp::Outcome::Running);
+    clickCheckBox(0);
+    clickCheckBox(1);
+    QTest::mouseClick(option2(), Qt::LeftButton);
+    typeInto(text1(), u"京都"_s);
+    auto* status = control<QLabel>(u"engineStatus"_s);
+
+    QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
+    QTest::mouseClick(exec(), Qt::LeftButton);
+    // While the run goes, the engine not yet asked is shown waiting.
+    EXPECT_TRUE(status->text().contains(u"dead: 待機中"_s)) << status->text().toStdString();
+    ASSERT_TRUE(finished.wait(HangGuardMs));
+    EXPECT_TRUE(status->text().contains(u"alpha: 完了 (2 件)"_s)) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains(u"dead: 失敗: 接続を拒否されました"_s))
+        << status->text().toStdString();
+    EXPECT_TRUE(status->isVisible());
+}
+
+TEST_F(MainWindow, FilterNarrowsTheRowsAndSaveKeepsThemAll)
+{
+    plugin(u"alpha"_s, engine(pageOf({u"ホテル京都"_s, u"旅館あらしやま"_s}, {80, 40})).port());
+    plugin(u"beta"_s, engine(pageOf({u"カフェ祇園"_s, u"ゲストハウス東山"_s}, {80, 20})).port());
+    ASSERT_EQ(start(), StartUp::Outcome::Running);
+    clickCheckBox(0);
+    clickCheckBox(1);
+    QTest::mouseClick(option2(), Qt::LeftButton);
+    typeInto(text1(), u"京都"_s);
+    QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
+    QTest::mouseClick(exec(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(HangGuardMs));
+    ASSERT_EQ(listView2()->model()->rowCount(), 4);
+
+    auto* filter = control<QLineEdit>(u"txtFilter"_s);
+    // Ctrl+F moves to the filter; half-width katakana typed find the
+    // full-width title.
+    QTest::keySequence(window(), QKeySequence::Find);
+    EXPECT_TRUE(filter->hasFocus());
+    typeInto(filter, u"ｹﾞｽﾄ"_s);
+    EXPECT_EQ(column(0), QStringList{u"ゲストハウス東山"_s});
+    // A click on the one row shown shows that row's entry.
+    clickRow(listView2(), 0);
+    EXPECT_TRUE(webBrowser1()->toPlainText().contains(u"ゲストハウス東山"_s));
+
+    // Saved while filtered and merged: the document holds every row.
+    action(u"mnuDispMerge"_s)->trigger();
+    EXPECT_EQ(listView2()->model()->rowCount(), 1);
+    const QString file = dir.file(u"filtered.skr"_s);
+    dialogs.answers = {file};
+    action(u"mnuFileSave"_s)->trigger();
+    Document saved;
+    ASSERT_TRUE(ReadDocumentFile(file, saved));
+    EXPECT_EQ(saved.rows.size(), 4);
+
+    // Escape clears the filter and every row shows again.
+    filter->setFocus();
+    QTest::keyClick(filter, Qt::Key_Escape);
+    EXPECT_TRUE(filter->text().isEmpty());
+    EXPECT_EQ(listView2()->model()->rowCount(), 4);
+}
+
+TEST_F(MainWindow, MergingShowsOnePageOnceAndUnmergingEveryRow)
+{
+    // Both engines list the same two pages.
+    QString text = resultPage({u"金閣寺"_s, u"銀閣寺"_s});
+    text.replace(u"href=\"/doc/"_s, u"href=\"http://temples.example.jp/doc/"_s);
+    EnginePage page;
+    page.body = EncodePage(text, u"x-sjis"_s);
+    plugin(u"alpha"_s, engine(page).port());
+    plugin(u"beta"_s, engine(page).port());
+    ASSERT_EQ(start(), StartUp::Outcome::Running);
+    clickCheckBox(0);
+    clickCheckBox(1);
+    QTest::mouseClick(option2(), Qt::LeftButton);
+    typeInto(text1(), u"寺"_s);
+    QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
+    QTest::mouseClick(exec(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(HangGuardMs));
+    ASSERT_EQ(listView2()->model()->rowCount(), 4);
+
+    QAction* merge = action(u"mnuDispMerge"_s);
+    EXPECT_FALSE(merge->isChecked()); // off by default
+    merge->trigger();
+    EXPECT_EQ(column(0), QStringList({u"金閣寺"_s, u"銀閣寺"_s}));
+    EXPECT_EQ(column(1), QStringList({u"alpha, beta"_s, u"alpha, beta"_s}));
+    merge->trigger();
+    EXPECT_EQ(listView2()->model()->rowCount(), 4);
+    EXPECT_EQ(window()->results().rowCount(), 4);
 }

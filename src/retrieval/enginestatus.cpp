@@ -1,0 +1,24 @@
+#include "retrieval/enginestatus.h"
+
+namespace sokuri {
+
+QString DescribeStatus(const EngineStatus& status)
+{
+    switch (status.kind) {
+    case EngineStatus::Waiting:
+        return QStringLiteral("待機中");
+    case EngineStatus::Connecting:
+        return QStringLiteral("接続中");
+    case EngineStatus::Receiving:
+        return QStringLiteral("受信中 (%1 件)").arg(status.rows);
+    case EngineStatus::Done:
+        return QStringLiteral("完了 (%1 件)").arg(status.rows);
+    case EngineStatus::Failed:
+        return QStringLiteral("失敗: ") + status.reason;
+    case EngineStatus::Skipped:
+        return QStringLiteral("スキップ: ") + status.reason;
+    }
+    return {};
+}
+
+} // namespace sokuri
