@@ -5,6 +5,8 @@
 
 #include "retrieval/extraction.h"
 
+#include "benchpages.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,109 +16,10 @@
 #include <vector>
 
 using namespace sokuri;
+using namespace sokuri::bench;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-PluginSlot benchSlot()
-{
-    PluginSlot slot;
-    slot.Name = u"bench"_s;
-    slot.Host = u"search.example.jp"_s;
-    slot.BaseUrl = u"http://search.example.jp/"_s;
-    slot.ListStart = u"<ol class=\"results\">"_s;
-    slot.ListEnd = u"</ol>"_s;
-    slot.ItemStart = u"<li>"_s;
-    slot.ItemEnd = u"</li>"_s;
-    slot.RelevanceStart = u"<span class=\"score\">"_s;
-    slot.RelevanceEnd = u"</span>"_s;
-    slot.BannerStart = u"<!--ad-->"_s;
-    slot.BannerEnd = u"<!--/ad-->"_s;
-    return slot;
-}
-
-qint64 wireBytes(const QString& text)
-{
-    qint64 bytes = 0;
-    for (const QChar c : text)
-        bytes += c.unicode() < 0x80 ? 1 : 2;
-    return bytes;
-}
-
-// One result entry of about 150 bytes: a title link (relative, absolute,
-// https with its own target, or behind an image-only anchor), a relevance
-// figure and a snippet of Japanese text; every twentieth has a banner.
-QString entryText(int i)
-{
-    const QString n = QString::number(i);
-    const QString score = QString::number(100 - i % 97);
-    QString text;
-    switch (i % 4) {
-    case 0:
-        text = u"<li><a href=\"/doc/"_s + n + u".html\">京都の旅館 "_s + n +
-               u"</a> <span class=\"score\">"_s + score +
-               u"</span><br>老舗の宿、季節の料理と庭園。"_s;
-        break;
-    case 1:
-        text = u"<li><a href=\"http://www"_s + QString::number(i % 13) +
-               u".example.co.jp/ryokan/"_s + n + u"\">嵐山の宿 "_s + n +
-               u"</a> <span class=\"score\">"_s + score + u"</span> 渡月橋まで徒歩五分。"_s;
-        break;
-    case 2:
-        text = u"<li><a href=\"page"_s + n + u".html\"><img src=\"/img/"_s + n +
-               u".gif\" alt=\"\"></a> <a href=\"/r/"_s + n + u"\">祇園 "_s + n +
-               u"</a> <span class=\"score\">"_s + score + u"</span>"_s;
-        break;
-    default:
-        text = u"<li><a href=\"https://s.example.jp/q?id="_s + n + u"\" target=\"_top\">宿 "_s + n +
-               u"</a> 一泊二食付き。<span class=\"score\">"_s + score + u"</span>"_s;
-        break;
-    }
-    if (i % 20 == 19)
-        text += u"<!--ad-->広告<!--/ad-->"_s;
-    return text + u"</li>"_s;
-}
-
-struct Page
-{
-    QStringList lines;
-    qint64 bytes = 0;
-    qsizetype entries = 0;
-};
-
-// A page of about targetBytes: headers, head, the list, the foot. Packed puts
-// entries side by side on lines of up to 32,000 characters (a page without
-// line breaks, cut by the reply reader); otherwise one entry a line.
-Page makePage(qint64 targetBytes, bool packed)
-{
-    Page page;
-    const auto add = [&page](const QString& line) {
-        page.lines.append(line + u"\r\n"_s);
-        page.bytes += wireBytes(page.lines.back());
-    };
-    add(u"HTTP/1.0 200 OK"_s);
-    add(u"Content-Type: text/html; charset=Shift_JIS"_s);
-    add(u"<html><head><title>検索結果</title></head><body>"_s);
-    add(u"<div class=\"nav\"><a href=\"/\">トップ</a> <a href=\"/help\">ヘルプ</a></div>"_s);
-    add(u"<ol class=\"results\">"_s);
-    QString line;
-    while (page.bytes + wireBytes(line) < targetBytes) {
-        const QString entry = entryText(int(page.entries++));
-        if (!packed) {
-            add(entry);
-            continue;
-        }
-        if (line.size() + entry.size() > 32000) {
-            add(line);
-            line.clear();
-        }
-        line += entry;
-    }
-    if (!line.isEmpty())
-        add(line);
-    add(u"</ol><div class=\"foot\">次のページ</div></body></html>"_s);
-    return page;
-}
 
 // Feeds the page as the reply reader does: the rows of each arrival of about
 // 64 KB are handed on as one batch, and the batches are kept, as the results
@@ -124,8 +27,9 @@ Page makePage(qint64 targetBytes, bool packed)
 void extract(benchmark::State& st, bool packed)
 {
     constexpr qint64 arrivalBytes = 64 * 1024;
-    const Page page = makePage(st.range(0), packed);
-    const PluginSlot slotTemplate = benchSlot();
+    const PageText page = MakePage({.targetBytes = st.range(0), .packed = packed});
+    const qint64 pageBytes = SjisSize(page.lines.join(QString()));
+    const PluginSlot slotTemplate = PageSlot(u"x-sjis"_s);
     std::vector<QList<ResultRow>> batches;
     for (auto _ : st) {
         PluginSlot slot = slotTemplate;
@@ -154,7 +58,7 @@ void extract(benchmark::State& st, bool packed)
             break;
         }
     }
-    st.SetBytesProcessed(st.iterations() * page.bytes);
+    st.SetBytesProcessed(st.iterations() * pageBytes);
     st.counters["entries"] = double(page.entries);
 }
 

@@ -5,12 +5,20 @@
 #include <QChar>
 
 #include <array>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace sokuri {
 
 namespace {
 
 constexpr uchar Esc = 0x1B;
+
+// The bytes that one step of the ASCII widening below takes.
+constexpr qsizetype AsciiRun = 16;
 
 // JIS X 0208 row/cell bytes to the Shift_JIS code. The arithmetic is kept
 // exactly as it stands for any byte values (the ISO-2022-JP decoder feeds it
@@ -59,16 +67,48 @@ const uchar* bytesOf(QByteArrayView view)
     return reinterpret_cast<const uchar*>(view.data());
 }
 
+// Pages are mostly ASCII markup: where SSE2 is at hand, a run of ASCII bytes
+// is widened sixteen at a time. Writes sixteen characters at out (room the
+// callers have: their output holds one character a byte and the run lies
+// within the line) and returns how many of them are ASCII, up to the first
+// byte that is not, or that is also special (stop, 0 for none); from that
+// byte on the caller goes on one byte at a time.
+qsizetype widenAsciiRun(const uchar* bytes, QChar* out, [[maybe_unused]] uchar stop)
+{
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    unsigned mask = unsigned(_mm_movemask_epi8(block));
+    if (stop != 0)
+        mask |= unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(char(stop)))));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+    return mask == 0 ? AsciiRun : std::countr_zero(mask);
+#else
+    Q_UNUSED(bytes);
+    Q_UNUSED(out);
+    return 0;
+#endif
+}
+
 // Decodes a line by the ISO-2022-JP rules into out, which has room for one
 // character a byte. Returns the number of characters written, or -1 when the
 // line cannot be decoded.
 qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
 {
     const qsizetype last = size - 1;
+    const std::array<char16_t, 65536>& pairs = cp932::pairTable();
     QChar* d = out;
     bool kanji = false;
     qsizetype i = 0;
     while (i <= last - 1) {
+        if (!kanji && i + AsciiRun <= last) {
+            const qsizetype run = widenAsciiRun(b + i, d, Esc);
+            d += run;
+            i += run;
+            if (run == AsciiRun)
+                continue;
+        }
         if (b[i] == Esc) {
             if (b[i + 1] == '$') {
                 if (i + 2 > last)
@@ -104,7 +144,7 @@ qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
         if (c1 <= 0x7F) {
             *d++ = QChar(char16_t(b[i]));
         } else if (c1 <= 0x9F || c1 >= 0xE0) {
-            *d++ = cp932::decodePair(uchar(c1), uchar(c2));
+            *d++ = QChar(pairs[uchar(c1) << 8 | uchar(c2)]);
             ++i;
         } else {
             *d++ = cp932::decodeByte(uchar(c1));
@@ -137,11 +177,19 @@ QString DecodeEuc(QByteArrayView line)
 {
     const uchar* b = bytesOf(line);
     const qsizetype last = line.size() - 1;
+    const std::array<char16_t, 65536>& pairs = cp932::pairTable();
     QString text(line.size(), Qt::Uninitialized);
     QChar* const out = text.data();
     QChar* d = out;
     qsizetype i = 0;
     while (i <= last - 1) {
+        if (i + AsciiRun <= last) {
+            const qsizetype run = widenAsciiRun(b + i, d, 0);
+            d += run;
+            i += run;
+            if (run == AsciiRun)
+                continue;
+        }
         const uchar c1 = b[i];
         const uchar c2 = b[i + 1];
         if (c1 <= 0x7F) {
@@ -151,7 +199,7 @@ QString DecodeEuc(QByteArrayView line)
             ++i;
         } else {
             const SjisCode code = jisToSjis(c1 & 0x7F, c2 & 0x7F);
-            *d++ = cp932::decodePair(uchar(code.lead), uchar(code.trail));
+            *d++ = QChar(pairs[uchar(code.lead) << 8 | uchar(code.trail)]);
             ++i;
         }
         ++i;

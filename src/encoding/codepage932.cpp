@@ -305,4 +305,9 @@ QChar decodePair(uchar lead, uchar trail)
     return QChar(tables().pair[lead << 8 | trail]);
 }
 
+const std::array<char16_t, 65536>& pairTable()
+{
+    return tables().pair;
+}
+
 } // namespace sokuri::cp932

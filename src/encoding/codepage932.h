@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+
 // Code page 932 (Microsoft's Shift_JIS), the program's byte form of text in
 // its own files, its query bytes and its documents. The table is ICU's
 // "windows-31j", so 0x8160 is U+FF5E as Windows has it.
@@ -35,5 +37,9 @@ QChar decodeByte(uchar byte);
 // The character of the double-byte code lead * 256 + trail, or U+FFFD when
 // code page 932 has none for it (also when lead is no lead byte).
 QChar decodePair(uchar lead, uchar trail);
+
+// The table behind decodePair, indexed by lead * 256 + trail, for decoders
+// that look up many characters in a row.
+const std::array<char16_t, 65536>& pairTable();
 
 } // namespace sokuri::cp932

@@ -5,6 +5,8 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -12,93 +14,155 @@
 #include <system_error>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sokuri {
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-constexpr char16_t asciiLower(char16_t c)
+// The searches below look at eight UTF-16 characters a step where SSE2 is at
+// hand (every x86-64 processor), and one at a time otherwise. They are
+// inline loops rather than calls into Qt's searches: in markup the
+// characters searched for recur every few characters, where the cost of a
+// call outweighs what a vectorised search saves.
+#if defined(__SSE2__)
+constexpr qsizetype Lanes = 8;
+
+__m128i loadLanes(const char16_t* at)
 {
-    return (c >= u'A' && c <= u'Z') ? char16_t(c + (u'a' - u'A')) : c;
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
 }
 
-// The first c in text from `from` on, or -1. A plain loop: in markup the
-// characters searched for recur every few characters, where a call into a
-// vectorised search costs more than it saves.
+// One bit pair a lane: where block, with the bits of fold set, equals wanted.
+unsigned lanesEqual(__m128i block, __m128i fold, __m128i wanted)
+{
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_or_si128(block, fold), wanted)));
+}
+#endif
+
+// The first c in text from `from` on, or -1.
 qsizetype findChar(QStringView text, QChar c, qsizetype from)
 {
-    const QChar* begin = text.begin();
-    const QChar* end = text.end();
-    const QChar* at = std::find(begin + from, end, c);
-    return at == end ? -1 : at - begin;
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    const char16_t wanted = c.unicode();
+    qsizetype i = std::max<qsizetype>(from, 0);
+#if defined(__SSE2__)
+    const __m128i all = _mm_set1_epi16(short(wanted));
+    for (; i + Lanes <= size; i += Lanes) {
+        const unsigned mask = lanesEqual(loadLanes(chars + i), _mm_setzero_si128(), all);
+        if (mask != 0)
+            return i + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (chars[i] == wanted)
+            return i;
+    }
+    return -1;
 }
 
-bool isLowerAsciiLetter(char16_t c)
+// The last c in text, or -1. Entries end in markup, so the scan is short.
+qsizetype findLastChar(QStringView text, char16_t c)
 {
-    return c >= u'a' && c <= u'z';
+    const char16_t* chars = text.utf16();
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (chars[i] == c)
+            return i;
+    }
+    return -1;
+}
+
+// The first position from `from` on where text holds pattern, or -1: a
+// character c of text matches the pattern character p when (c | fold) == p,
+// where fold is 0x20 for the ASCII letters of a case-blind search and 0
+// otherwise. Candidates are the positions whose first and last characters
+// match (one vectorised test for eight positions); the rest is compared only
+// there.
+qsizetype findPattern(QStringView text, const char16_t* pattern, const char16_t* folds,
+                      qsizetype length, qsizetype from)
+{
+    if (length == 0)
+        return std::max<qsizetype>(from, 0);
+    const char16_t* chars = text.utf16();
+    const qsizetype last = text.size() - length; // the last possible start
+    const auto matchesAt = [&](qsizetype i) {
+        for (qsizetype j = 1; j + 1 < length; ++j) {
+            if (char16_t(chars[i + j] | folds[j]) != pattern[j])
+                return false;
+        }
+        return true;
+    };
+    const char16_t first = pattern[0];
+    const char16_t final = pattern[length - 1];
+    const char16_t firstFold = folds[0];
+    const char16_t finalFold = folds[length - 1];
+    qsizetype i = std::max<qsizetype>(from, 0);
+#if defined(__SSE2__)
+    const __m128i firstAll = _mm_set1_epi16(short(first));
+    const __m128i finalAll = _mm_set1_epi16(short(final));
+    const __m128i firstFoldAll = _mm_set1_epi16(short(firstFold));
+    const __m128i finalFoldAll = _mm_set1_epi16(short(finalFold));
+    // Eight starts a step, while the last of them is a possible start.
+    for (; i + Lanes - 1 <= last; i += Lanes) {
+        unsigned mask = lanesEqual(loadLanes(chars + i), firstFoldAll, firstAll) &
+                        lanesEqual(loadLanes(chars + i + length - 1), finalFoldAll, finalAll);
+        while (mask != 0) {
+            const int bit = std::countr_zero(mask);
+            if (matchesAt(i + bit / 2))
+                return i + bit / 2;
+            mask &= ~(3u << bit);
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (char16_t(chars[i] | firstFold) == first &&
+            char16_t(chars[i + length - 1] | finalFold) == final && matchesAt(i))
+            return i;
+    }
+    return -1;
 }
 
 // Finds the lower-case ASCII word in text from `from` on, ASCII letters
 // compared without regard to case. This gives the positions that a search in
 // a copy of text lower-cased letter by letter would give, without making the
-// copy; every word searched this way is ASCII. Candidates are found through
-// the word's first character that is not a letter (a fast character search),
-// or through its first letter in either case for a word of letters only.
+// copy; every word searched this way is ASCII and short.
 qsizetype findNoCase(QStringView text, QLatin1StringView word, qsizetype from)
 {
-    const qsizetype length = word.size();
-    const qsizetype last = text.size() - length;
-    const char16_t* chars = text.utf16();
-    const auto matchesAt = [&](qsizetype i) {
-        for (qsizetype j = 0; j < length; ++j) {
-            if (asciiLower(chars[i + j]) != char16_t(word[j].unicode()))
-                return false;
-        }
-        return true;
-    };
-    from = std::max<qsizetype>(from, 0);
-    qsizetype anchor = 0;
-    while (anchor < length && isLowerAsciiLetter(char16_t(word[anchor].unicode())))
-        ++anchor;
-    if (anchor == length) {
-        const auto first = char16_t(word.front().unicode());
-        for (qsizetype i = from; i <= last; ++i) {
-            if ((chars[i] | 0x20) == first && matchesAt(i))
-                return i;
-        }
-        return -1;
+    constexpr qsizetype most = 16;
+    Q_ASSERT(word.size() <= most);
+    char16_t pattern[most];
+    char16_t folds[most];
+    const qsizetype length = std::min(word.size(), most);
+    for (qsizetype j = 0; j < length; ++j) {
+        pattern[j] = char16_t(word[j].unicode());
+        folds[j] = pattern[j] >= u'a' && pattern[j] <= u'z' ? 0x20 : 0;
     }
-    const QChar anchorChar(word[anchor].unicode());
-    for (qsizetype i = from; i <= last; ++i) {
-        const qsizetype at = findChar(text, anchorChar, i + anchor);
-        if (at < 0 || at - anchor > last)
-            return -1;
-        i = at - anchor;
-        if (matchesAt(i))
-            return i;
-    }
-    return -1;
+    return findPattern(text, pattern, folds, length, from);
 }
 
+constexpr qsizetype IniValueCharacters = 1023;
+
 // Finds marker in text from `from` on, compared exactly; an empty marker is
-// found at `from`. Candidates come from a fast search for the first character.
+// found at `from`.
 qsizetype findExact(QStringView text, QStringView marker, qsizetype from)
 {
     const qsizetype length = marker.size();
     if (length == 0)
         return from;
-    const qsizetype last = text.size() - length;
-    const QChar first = marker.front();
-    const QStringView rest = marker.sliced(1);
-    for (qsizetype i = std::max<qsizetype>(from, 0); i <= last; ++i) {
-        i = findChar(text, first, i);
-        if (i < 0 || i > last)
-            return -1;
-        if (std::equal(rest.begin(), rest.end(), text.begin() + i + 1))
-            return i;
-    }
-    return -1;
+    if (length == 1)
+        return findChar(text, marker.front(), from);
+    // Markers are plugin values of at most 1023 bytes, so no longer in
+    // characters; longer ones come only from callers other than a plugin.
+    static constexpr char16_t noFolds[IniValueCharacters] = {};
+    if (length <= IniValueCharacters)
+        return findPattern(text, marker.utf16(), noFolds, length, from);
+    const QVarLengthArray<char16_t, 1> folds(length, 0);
+    return findPattern(text, marker.utf16(), folds.data(), length, from);
 }
 
 // The first occurrence of one word in one text at or after ascending
@@ -235,8 +299,8 @@ double leadingNumber(QStringView text)
 // line breaks, trimmed of spaces.
 QString textOutsideTags(QStringView anchor)
 {
-    QString text;
-    text.reserve(anchor.size());
+    // Gathered on the stack, so the title is allocated once at its own size.
+    QVarLengthArray<QChar, 256> text;
     bool copying = true;
     for (const QChar c : anchor) {
         if (c == u'\t' || c == u'\n' || c == u'\r')
@@ -248,16 +312,14 @@ QString textOutsideTags(QStringView anchor)
         else if (copying)
             text.append(c);
     }
-    // Spaces trimmed at both ends, as TrimSpaces does, in place.
+    // Spaces trimmed at both ends, as TrimSpaces does.
     qsizetype end = text.size();
     while (end > 0 && text[end - 1] == u' ')
         --end;
-    text.truncate(end);
     qsizetype begin = 0;
     while (begin < end && text[begin] == u' ')
         ++begin;
-    text.remove(0, begin);
-    return text;
+    return QString(text.data() + begin, end - begin);
 }
 
 // The title link: the first anchor element ("<a href" up to the first "</a>"
@@ -377,8 +439,9 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 // Makes the links and image sources of an entry absolute and points every
 // anchor at the window "_sokuri". All positions are those of the entry as it
 // came, so nothing inserted is looked at again and the work stays linear in
-// the entry's length.
-void rewriteEntry(QString& text, const QString& baseUrl)
+// the entry's length. Returns the rewritten text; when nothing changes, the
+// entry itself (whole, when the caller holds it as a string, is shared).
+QString rewrittenEntry(QStringView text, const QString& baseUrl, const QString* whole)
 {
     static const QString target = u" target=\"_sokuri\""_s;
     const QStringView scheme = schemeOf(baseUrl);
@@ -387,14 +450,13 @@ void rewriteEntry(QString& text, const QString& baseUrl)
     // Anchors "<a href=": made absolute and given the target unless the tag
     // names one before its ">". A "<a href=" with no ">" after it is no tag:
     // it, and so every later one, is left as it is.
-    const qsizetype lastGt = text.lastIndexOf(u'>');
+    const qsizetype lastGt = findLastChar(text, u'>');
     auto nextGt = NextMatch([&text](qsizetype p) { return findChar(text, u'>', p); });
     // "target" is looked for inside the tag only. Anchors that share one ">"
     // (a "<a href=" inside another's tag) share one search.
     qsizetype tagEnd = -1;
-    auto nextTarget = NextMatch([&text, &tagEnd](qsizetype p) {
-        return findNoCase(QStringView(text).first(tagEnd), "target"_L1, p);
-    });
+    auto nextTarget = NextMatch(
+        [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), "target"_L1, p); });
     for (qsizetype w = findNoCase(text, "<a href="_L1, 0); w >= 0 && w < lastGt;
          w = findNoCase(text, "<a href="_L1, w + 1)) {
         addAddressEdit(text, w + 7, LinkRule, baseUrl, scheme, edits);
@@ -409,13 +471,13 @@ void rewriteEntry(QString& text, const QString& baseUrl)
 
     // Image sources "src=": only where a blank follows somewhere later in the
     // entry, so a "src=" that ends the entry is left as it is.
-    const qsizetype lastSpace = text.lastIndexOf(u' ');
+    const qsizetype lastSpace = findLastChar(text, u' ');
     for (qsizetype w = findNoCase(text, "src="_L1, 0); w >= 0 && w < lastSpace;
          w = findNoCase(text, "src="_L1, w + 1))
         addAddressEdit(text, w + 3, ImageRule, baseUrl, scheme, edits);
 
     if (edits.empty())
-        return;
+        return whole ? *whole : text.toString();
     std::sort(edits.begin(), edits.end(), [](const Edit& x, const Edit& y) {
         return x.at != y.at ? x.at < y.at : x.rule < y.rule;
     });
@@ -427,20 +489,30 @@ void rewriteEntry(QString& text, const QString& baseUrl)
     qsizetype copied = 0;
     for (const Edit& edit : edits) {
         if (edit.at > copied) {
-            rewritten.append(QStringView(text).sliced(copied, edit.at - copied));
+            rewritten.append(text.sliced(copied, edit.at - copied));
             copied = edit.at;
         }
         rewritten.append(edit.insert);
         copied = std::max(copied, edit.at + edit.skip);
     }
-    rewritten.append(QStringView(text).sliced(copied));
-    text = std::move(rewritten);
+    rewritten.append(text.sliced(copied));
+    return rewritten;
 }
 
 // A whole number as a relevance figure: right-aligned in three characters; a
 // longer number keeps only its last three.
 QString threeCharacters(double whole)
 {
+    // The figures of 0 to 999 are made once and shared by every row that
+    // shows them.
+    static const std::array<QString, 1000> common = [] {
+        std::array<QString, 1000> figures;
+        for (int i = 0; i < 1000; ++i)
+            figures[i] = QString::number(i).rightJustified(3, u' ');
+        return figures;
+    }();
+    if (whole >= 0.0 && whole < 1000.0)
+        return common[size_t(whole)];
     char digits[24];
     qsizetype length = 3;
     if (std::abs(whole) < 1e15) {
@@ -534,17 +606,26 @@ void appendToItem(SlotState& state, QStringView text)
     state.ItemText.append(text);
 }
 
-} // namespace
-
-ResultRow ProcessItem(const PluginSlot& slot, SlotState& state, QString& itemText)
+// The row of one entry; whole is the entry as a string when the caller holds
+// it as one.
+ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
+                   const QString* whole)
 {
     ResultRow row;
     row.plugin = slot.Name;
     // The title link is taken before any rewriting.
-    row.site = siteOf(titleAnchor(itemText, row.title));
-    rewriteEntry(itemText, slot.BaseUrl);
-    row.relevance = relevanceFigure(slot, state, itemText);
-    row.html = itemText;
+    row.site = siteOf(titleAnchor(entry, row.title));
+    row.html = rewrittenEntry(entry, slot.BaseUrl, whole);
+    row.relevance = relevanceFigure(slot, state, row.html);
+    return row;
+}
+
+} // namespace
+
+ResultRow ProcessItem(const PluginSlot& slot, SlotState& state, QString& itemText)
+{
+    ResultRow row = entryRow(slot, state, itemText, &itemText);
+    itemText = row.html;
     return row;
 }
 
@@ -623,9 +704,15 @@ void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<Res
                 return;
             }
             const qsizetype e2 = e + slot.ItemEnd.size();
-            appendToItem(state, line.sliced(p, e2 - p));
-            if (!state.ItemTooLong)
-                rows.append(ProcessItem(slot, state, state.ItemText));
+            if (state.ItemText.isEmpty() && !state.ItemTooLong && e2 - p <= MaxItemTextLength) {
+                // The whole entry lies in this line: its row is made from
+                // the line, without collecting it first.
+                rows.append(entryRow(slot, state, line.sliced(p, e2 - p), nullptr));
+            } else {
+                appendToItem(state, line.sliced(p, e2 - p));
+                if (!state.ItemTooLong)
+                    rows.append(ProcessItem(slot, state, state.ItemText));
+            }
             state.ItemTooLong = false;
             state.InItem = false;
             p = e2;

@@ -4,6 +4,13 @@
 #include "encoding/codepage932.h"
 #include "retrieval/extraction.h"
 
+#include <algorithm>
+#include <bit>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sokuri {
 
 QString DecodeReplyLine(QStringView charset, QByteArrayView line)
@@ -25,9 +32,35 @@ void handleLine(PluginSlot& slot, SlotState& state, QByteArray& line, QList<Resu
 {
     line.append("\r\n", 2);
     const QString text = DecodeReplyLine(slot.ResultCharset, line);
-    line.clear();
+    // Emptied, not released: the next line reuses the buffer.
+    line.resize(0);
     if (!text.isEmpty())
         ProcessLine(slot, state, text, rows);
+}
+
+// The first CR or LF of bytes from `from` on, or bytes.size(); sixteen bytes
+// a step where SSE2 is at hand.
+qsizetype findLineEnd(QByteArrayView bytes, qsizetype from)
+{
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype i = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const unsigned mask = unsigned(
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr))));
+        if (mask != 0)
+            return i + std::countr_zero(mask);
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == '\n' || data[i] == '\r')
+            return i;
+    }
+    return size;
 }
 
 void appendBounded(QByteArray& line, QByteArrayView bytes)
@@ -45,10 +78,7 @@ void ReadReplyBytes(PluginSlot& slot, SlotState& state, QByteArrayView bytes,
     QByteArray& line = state.CarryBytes;
     qsizetype start = 0;
     const qsizetype size = bytes.size();
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = bytes[i];
-        if (c != '\n' && c != '\r')
-            continue;
+    for (qsizetype i = findLineEnd(bytes, 0); i < size; i = findLineEnd(bytes, start)) {
         appendBounded(line, bytes.sliced(start, i - start));
         start = i + 1;
         if (!line.isEmpty())

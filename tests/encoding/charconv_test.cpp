@@ -337,3 +337,33 @@ TEST(SjisToEuc, OutputEndsAtTheLastWholeCharacterWithinTheLimit)
 }
 
 } // namespace
+
+// Runs of ASCII are decoded several bytes a step: a Japanese character, an
+// escape or a lone final byte must be taken as such wherever the run ends.
+TEST(DecodeAsciiRuns, EveryRunLengthBeforeAndAfterJapanese)
+{
+    for (int run = 0; run < 40; ++run) {
+        SCOPED_TRACE(run);
+        const QByteArray ascii(run, 'a');
+        const QString text = QString(run, u'a');
+        const QByteArray tail(run % 17, 'b');
+        const QString tailText = QString(run % 17, u'b');
+
+        // 漢 is B4 C1 in EUC-JP, 34 41 in ISO-2022-JP; ｶ is 8E B6 (widened).
+        EXPECT_EQ(DecodeEuc(QByteArray(ascii + bytes({0xB4, 0xC1}) + tail + CrLf)),
+                  QString(text + u"漢"_s + tailText + u"\r\n"_s));
+        EXPECT_EQ(DecodeEuc(QByteArray(ascii + bytes({0x8E, 0xB6}) + tail + bytes({0xA4}))),
+                  QString(text + u"カ"_s + tailText + u"､"_s));
+        EXPECT_EQ(DecodeJis(QByteArray(ascii + "\x1b$B4A\x1b(B" + tail + CrLf)),
+                  QString(text + u"漢"_s + tailText + u"\r\n"_s));
+        // An escape that is no switch is a character of its own.
+        EXPECT_EQ(DecodeJis(QByteArray(ascii + "\x1b$@" + tail + CrLf)),
+                  QString(text + u"\x1b$@"_s + tailText + u"\r\n"_s));
+        // Raw Shift_JIS outside kanji mode (8A BF is 漢).
+        EXPECT_EQ(DecodeJis(QByteArray(ascii + bytes({0x8A, 0xBF}) + tail + CrLf)),
+                  QString(text + u"漢"_s + tailText + u"\r\n"_s));
+        // A kanji pair cut off by the line's end: the line byte by byte.
+        const QByteArray cut = ascii + QByteArray("\x1b$B4");
+        EXPECT_EQ(DecodeJis(cut), byteByByte(cut));
+    }
+}

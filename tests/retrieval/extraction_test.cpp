@@ -441,3 +441,66 @@ TEST_F(Extraction, EntryTextIsBounded)
     rows = feed({u"<b>still inside</b></li><li><a href=\"/n\">Next</a></li></ol>"_s});
     EXPECT_EQ(titles(rows), QStringList{u"Next"_s});
 }
+
+// The searches look at several characters a step: markers and tag words must
+// be found wherever they fall in a line, near its end included, and near
+// misses (same first and last character) must not count.
+TEST_F(Extraction, MarkersAndTagWordsAtEveryPositionOfALine)
+{
+    for (int lead = 0; lead < 40; ++lead) {
+        for (const QString& filler : {u"x"_s, u"京"_s}) {
+            SCOPED_TRACE(lead);
+            const QString before = filler.repeated(lead);
+            state.clear();
+            slot.BaseUrl = u"http://h/"_s;
+            // Decoys: "<l_>" and "</l_>" share the first and last character
+            // of the entry markers, "<a hre_=" that of the anchor word.
+            const QList<ResultRow> rows =
+                feed({before + u"<lx><ol><ly></lo><li><A HREX=\"/n\">no</a>"_s +
+                      u"<A HREF=\"/p\">T</A></lx><img SRC=\"/i.gif\" alt=\"\"></li>"_s +
+                      filler.repeated(lead % 9) + u"</ol>"_s});
+            ASSERT_EQ(rows.size(), 1);
+            EXPECT_EQ(rows[0].title, u"T"_s);
+            EXPECT_EQ(rows[0].html, u"<li><A HREX=\"/n\">no</a><A HREF=\"http://h/p\" "
+                                    u"target=\"_sokuri\">T</A></lx><img SRC=\"http://h/i.gif\" "
+                                    u"alt=\"\"></li>"_s);
+            EXPECT_FALSE(state.InList);
+
+            // A base address at any position of a long line.
+            feed({before + u"<BASE HREF=\"http://b.example/x\">"_s});
+            EXPECT_EQ(slot.BaseUrl, u"http://b.example/"_s);
+        }
+    }
+}
+
+TEST_F(Extraction, MarkerEndingTheLine)
+{
+    // The list end as the very last characters before the line break, for
+    // lines of every length around the width of one search step.
+    for (int length = 0; length < 40; ++length) {
+        SCOPED_TRACE(length);
+        state.clear();
+        feed({u"<ol><li>e</li>"_s + QString(length, u'y') + u"</ol>"_s});
+        EXPECT_FALSE(state.InList);
+    }
+    // An entry end that is the line's own line break: the last position a
+    // marker can start at.
+    slot.ListEnd = u"</never>"_s;
+    slot.ItemStart = u"<li>"_s;
+    slot.ItemEnd = u"\r\n"_s;
+    for (int length = 0; length < 40; ++length) {
+        SCOPED_TRACE(length);
+        state.clear();
+        const QString line = u"<ol><li>"_s + QString(length, u'w');
+        EXPECT_EQ(feed({line}).value(0).html, QString(line.sliced(4) + u"\r\n"_s));
+    }
+    // A marker of one character and a marker longer than the line.
+    slot.ItemStart = u"["_s;
+    slot.ItemEnd = u"]"_s;
+    state.clear();
+    EXPECT_EQ(feed({u"<ol>"_s + QString(21, u'z') + u"[a]</ol>"_s}).value(0).html, u"[a]"_s);
+    slot.ListStart = QString(100, u'<');
+    state.clear();
+    EXPECT_TRUE(feed({QString(99, u'<')}).isEmpty());
+    EXPECT_FALSE(state.InList);
+}

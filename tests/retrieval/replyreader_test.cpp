@@ -160,3 +160,22 @@ TEST(RequestBytes, OtherMethodsSendAnEmptyRequestLine)
     slot.Method = u"HEAD"_s;
     EXPECT_EQ(BuildRequestBytes(slot), "\r\nHost: h\r\n\r\n");
 }
+
+TEST(ReplyLines, LineEndsAtEveryPositionOfAnArrival)
+{
+    // Lines of every length around the width of one search step, with every
+    // kind of line end, in one arrival and in arrivals of 7 bytes.
+    QByteArray reply;
+    QStringList expected;
+    const char* const ends[] = {"\r\n", "\n", "\r", "\r\n\r\n"};
+    for (int length = 1; length < 40; ++length) {
+        const QByteArray line(length, char('a' + length % 26));
+        reply += line + ends[length % 4];
+        expected.append(QString::fromLatin1(line) + u"\r\n"_s);
+    }
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {reply}), expected);
+    QList<QByteArray> pieces;
+    for (qsizetype at = 0; at < reply.size(); at += 7)
+        pieces.append(reply.mid(at, 7));
+    EXPECT_EQ(linesOf(u"x-sjis"_s, pieces), expected);
+}

@@ -1,0 +1,149 @@
+#!/usr/bin/python3
+"""Prints the table of one benchmark run from the files scripts/bench leaves
+in its results folder: the Google Benchmark JSON files, the lxml peer's JSON
+and the CPU figures of the slow run.
+
+    report.py RESULTS_DIR
+
+Times are CPU times (the medians of the repetitions), so other work on a
+shared machine weighs less; MB are 10^6 bytes.
+"""
+
+import json
+import os
+import sys
+
+CHARSETS = [
+    ("iso-2022-jp", "ISO-2022-JP"),
+    ("x-euc-jp", "EUC-JP"),
+    ("x-sjis", "Shift_JIS"),
+    ("utf-8", "UTF-8"),
+]
+SIZES = [(100000, "100 KB"), (1000000, "1 MB"), (10000000, "10 MB")]
+
+# The figures the program is to reach.
+MIN_REPLY_MB_S = 100.0
+MAX_GROWTH = 12.0
+MIN_PEER_RATIO = 20.0
+MAX_SORTED_INSERT_MS = 1000.0
+
+
+def load_benchmarks(path):
+    """Benchmark name -> its median entry (or its only entry)."""
+    with open(path) as f:
+        runs = json.load(f)["benchmarks"]
+    found = {}
+    for run in runs:
+        name = run.get("run_name", run["name"])
+        if run.get("run_type") == "aggregate":
+            if run.get("aggregate_name") == "median":
+                found[name] = run
+        else:
+            found.setdefault(name, run)
+    return found
+
+
+def ms(run):
+    scale = {"ns": 1e-6, "us": 1e-3, "ms": 1.0, "s": 1e3}[run.get("time_unit", "ns")]
+    return run["cpu_time"] * scale
+
+
+def mb_s(run):
+    return run["bytes_per_second"] / 1e6
+
+
+def verdict(ok):
+    return "met" if ok else "NOT MET"
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.stderr.write(__doc__)
+        return 2
+    results = argv[1]
+    reply = load_benchmarks(os.path.join(results, "replypath.json"))
+    conversions = load_benchmarks(os.path.join(results, "charconv.json"))
+    model = load_benchmarks(os.path.join(results, "resultsmodel.json"))
+    catalogue = load_benchmarks(os.path.join(results, "catalogue.json"))
+    with open(os.path.join(results, "lxml.json")) as f:
+        peer = json.load(f)
+    slow = {}
+    slow_path = os.path.join(results, "slowrun.txt")
+    if os.path.exists(slow_path):
+        with open(slow_path) as f:
+            for line in f:
+                key, _, value = line.strip().partition("=")
+                slow[key] = value
+
+    lines = []
+    out = lines.append
+    out("| Measure | Figure | Target |")
+    out("|---|---|---|")
+    slowest = None
+    worst_growth = 0.0
+    for charset, label in CHARSETS:
+        for size, size_label in SIZES:
+            run = reply["BM_ReplyPath/%s/%d" % (charset, size)]
+            rate = mb_s(run)
+            slowest = rate if slowest is None else min(slowest, rate)
+            out(
+                "| Reply path, %s, %s page (%d entries) | %.0f MB/s | >= %.0f MB/s: %s |"
+                % (label, size_label, run["entries"], rate, MIN_REPLY_MB_S,
+                   verdict(rate >= MIN_REPLY_MB_S))
+            )
+        growth = ms(reply["BM_ReplyPath/%s/10000000" % charset]) / ms(
+            reply["BM_ReplyPath/%s/1000000" % charset]
+        )
+        worst_growth = max(worst_growth, growth)
+        out(
+            "| Reply path, %s, time 10 MB / 1 MB | %.2f | <= %.0f: %s |"
+            % (label, growth, MAX_GROWTH, verdict(growth <= MAX_GROWTH))
+        )
+    for name in ("BM_DecodeEuc", "BM_DecodeJis", "BM_SjisToEuc"):
+        out("| %s, lines of a 1 MB page | %.0f MB/s | |" % (name[3:], mb_s(conversions[name])))
+    for count in (1000, 10000, 100000):
+        run = model["BM_AddRowByRelevance/%d" % count]
+        target = ""
+        if count == 100000:
+            target = "< %.0f ms: %s" % (MAX_SORTED_INSERT_MS,
+                                       verdict(ms(run) < MAX_SORTED_INSERT_MS))
+        out("| Results list, %d rows added one by one, sorted by relevance | %.1f ms | %s |"
+            % (count, ms(run), target))
+    out("| Start-up: plugin catalogue of 1,000 plugin files | %.1f ms | |"
+        % ms(catalogue["BM_CatalogueLoad/1000"]))
+    if slow.get("cpu_seconds"):
+        out(
+            "| Search run waiting on 3 slow engines (%s s delay): CPU of sokuri-cli | "
+            "%s s in %s s, %s rows | |"
+            % (slow.get("delay_seconds", "?"), slow["cpu_seconds"], slow.get("elapsed_seconds", "?"),
+               slow.get("rows", "?"))
+        )
+    else:
+        out("| Search run waiting on slow engines: CPU of sokuri-cli | not measured: %s | |"
+            % slow.get("error", "no figures"))
+
+    ours = ms(reply["BM_ReplyPathFile"]) / 1e3
+    ratio = peer["best_seconds"] / ours
+    entries_agree = int(reply["BM_ReplyPathFile"]["entries"]) == peer["entries"]
+    out(
+        "| Peer: %.1f MB EUC-JP page of %d entries, lxml %s (libxml2 %s) parse + XPath + "
+        "serialise | %.0f ms | |"
+        % (peer["bytes"] / 1e6, peer["entries"], peer["lxml"], peer["libxml2"],
+           peer["best_seconds"] * 1e3)
+    )
+    out("| Peer: the same page through the reply path | %.1f ms (%d rows) | |"
+        % (ours * 1e3, reply["BM_ReplyPathFile"]["entries"]))
+    out("| Peer: lxml time / reply path time | %.1f | >= %.0f: %s |"
+        % (ratio, MIN_PEER_RATIO, verdict(ratio >= MIN_PEER_RATIO)))
+    print("\n".join(lines))
+    print()
+    print("Slowest reply path: %.0f MB/s; largest 10 MB / 1 MB time ratio: %.2f; "
+          "lxml / reply path: %.1f" % (slowest, worst_growth, ratio))
+    if not entries_agree:
+        print("WARNING: the reply path and lxml found different numbers of entries")
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))

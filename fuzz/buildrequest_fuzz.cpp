@@ -1,0 +1,89 @@
+// Arbitrary bytes as a plugin file in a plugin folder: the catalogue's read
+// of the folder, and the request that the builder makes of the plugin for a
+// few keyword strings.
+
+#include "searchplugins/buildrequest.h"
+
+#include "fuzzcheck.h"
+#include "retrieval/searchconnection.h"
+#include "searchplugins/pluginfolder.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace sokuri;
+using namespace Qt::StringLiterals;
+using sokuri::fuzz::Check;
+
+namespace {
+
+// One application folder for the whole run; each input replaces the file.
+const AppPaths& appPaths()
+{
+    static QTemporaryDir dir;
+    static const AppPaths paths = [] {
+        if (!dir.isValid())
+            std::abort();
+        return InitAppState(dir.path()).paths;
+    }();
+    return paths;
+}
+
+bool isQueryCharacter(QChar c)
+{
+    // Percent-encoded text: printable ASCII, never a blank or a line end.
+    return c.unicode() > 0x20 && c.unicode() < 0x7F;
+}
+
+void checkRequest(const PluginSlot& slot, bool usable, const QString& keywords)
+{
+    Check(!keywords.contains(u' '), "every blank of the keywords becomes \"+\"");
+    Check(slot.ResultCharset == slot.ResultCharset.toLower(), "the result charset is lower-cased");
+    Check(std::all_of(slot.Query.begin(), slot.Query.end(), isQueryCharacter),
+          "the query is percent-encoded");
+    Check(slot.BaseUrl.startsWith(slot.Scheme + u"://") && slot.BaseUrl.endsWith(u'/'),
+          "the base address is scheme, host and \"/\"");
+    if (!usable)
+        return;
+    Check(!slot.Host.isEmpty(), "a usable request names a host");
+    Check(slot.Port >= 1 && slot.Port <= 65535, "a usable request names a port");
+    Check(slot.Path.startsWith(u'/'), "a usable request has a path");
+    const QByteArray request = BuildRequestBytes(slot);
+    const qsizetype head = request.indexOf("\r\n\r\n");
+    Check(head >= 0, "the request has its empty line");
+    const QByteArray lines = request.first(head);
+    // The request line and the Host line, and for POST the two form headers:
+    // nothing from the plugin file adds a line.
+    const qsizetype expected = slot.Method.compare(u"post", Qt::CaseInsensitive) == 0 ? 3 : 1;
+    Check(lines.count("\r\n") == expected && lines.count('\r') == expected &&
+              lines.count('\n') == expected,
+          "the plugin file cannot add header lines to the request");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const AppPaths& paths = appPaths();
+    QFile file(PluginFilePath(paths, u"fuzz"_s));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(fuzz::InputBytes(data, size).toByteArray()) != qint64(size))
+        std::abort();
+    file.close();
+
+    const QList<CatalogueEntry> entries = ReadPluginFolder(paths.PluginPath);
+    for (const CatalogueEntry& entry : entries)
+        Check(IsSafePluginName(entry.text), "only safe names are listed");
+
+    for (QString keywords : {u"京都 旅館"_s, u"a\"b >c&d=e%"_s, u""_s}) {
+        PluginSlot slot;
+        const bool usable = BuildRequest(paths, u"fuzz"_s, keywords, slot);
+        checkRequest(slot, usable, keywords);
+    }
+    return 0;
+}

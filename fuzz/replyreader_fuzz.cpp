@@ -1,0 +1,159 @@
+// The reply path of one connection slot: an engine's answer, arbitrary bytes
+// arriving in arbitrary pieces, through the line assembly, the decoding by
+// the plugin's character set and the result extraction, with the plugin's
+// markers taken from the input as well.
+//
+// Input: a first line of tab-separated fields, the rest the reply bytes.
+//   charset, ListStart, ListEnd, ItemStart, ItemEnd, RelevanceStart,
+//   RelevanceEnd, BannerStart, BannerEND, BaseUrl (Shift_JIS, as in a plugin
+//   file), the piece sizes of the arrivals (decimal numbers separated by
+//   commas, used in turn, 0 counting as 1; none: one arrival), and how many
+//   times the reply comes one after the other (1 to 16, for lines beyond the
+//   line limit).
+
+#include "retrieval/extraction.h"
+#include "retrieval/replyreader.h"
+
+#include "encoding/codepage932.h"
+#include "fuzzcheck.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <algorithm>
+
+using namespace sokuri;
+using sokuri::fuzz::Check;
+
+namespace {
+
+enum Field {
+    Charset,
+    ListStart,
+    ListEnd,
+    ItemStart,
+    ItemEnd,
+    RelevanceStart,
+    RelevanceEnd,
+    BannerStart,
+    BannerEnd,
+    BaseUrl,
+    Pieces,
+    Repeat,
+    FieldCount
+};
+
+struct Input
+{
+    PluginSlot slot;
+    QList<qsizetype> pieces;
+    QByteArray reply;
+};
+
+qsizetype number(QByteArrayView digits, qsizetype most)
+{
+    qsizetype value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            break;
+        value = std::min(most, value * 10 + (c - '0'));
+    }
+    return value;
+}
+
+Input parse(QByteArrayView bytes)
+{
+    const qsizetype headerEnd = bytes.indexOf('\n');
+    const QByteArrayView header = headerEnd < 0 ? bytes : bytes.first(headerEnd);
+    QList<QByteArrayView> fields;
+    for (qsizetype begin = 0; fields.size() < FieldCount;) {
+        const qsizetype tab = header.indexOf('\t', begin);
+        fields.append(header.sliced(begin, (tab < 0 ? header.size() : tab) - begin));
+        if (tab < 0)
+            break;
+        begin = tab + 1;
+    }
+    fields.resize(FieldCount);
+    const auto text = [&fields](Field f) {
+        return cp932::decode(fields[f]);
+    };
+
+    Input input;
+    PluginSlot& slot = input.slot;
+    slot.Name = QStringLiteral("fuzz");
+    slot.ResultCharset = text(Charset).toLower();
+    slot.ListStart = text(ListStart);
+    slot.ListEnd = text(ListEnd);
+    slot.ItemStart = text(ItemStart);
+    slot.ItemEnd = text(ItemEnd);
+    slot.RelevanceStart = text(RelevanceStart);
+    slot.RelevanceEnd = text(RelevanceEnd);
+    slot.BannerStart = text(BannerStart);
+    slot.BannerEnd = text(BannerEnd);
+    slot.BaseUrl = text(BaseUrl);
+    const QByteArrayView pieces = fields[Pieces];
+    for (qsizetype begin = 0; begin < pieces.size() && input.pieces.size() < 64;) {
+        qsizetype comma = pieces.indexOf(',', begin);
+        if (comma < 0)
+            comma = pieces.size();
+        input.pieces.append(number(pieces.sliced(begin, comma - begin).trimmed(), 1 << 20));
+        begin = comma + 1;
+    }
+    const QByteArrayView reply = headerEnd < 0 ? QByteArrayView() : bytes.sliced(headerEnd + 1);
+    input.reply = reply.toByteArray().repeated(
+        std::clamp<qsizetype>(fields[Repeat].isEmpty() ? 1 : number(fields[Repeat], 16), 1, 16));
+    return input;
+}
+
+void checkState(const SlotState& state)
+{
+    Check(state.CarryBytes.size() <= MaxReplyLineBytes, "a carried line stays within the limit");
+    Check(state.ItemText.size() <= MaxItemTextLength, "an entry's text stays within the limit");
+}
+
+void checkRows(const PluginSlot& slot, const QList<ResultRow>& rows)
+{
+    for (const ResultRow& row : rows) {
+        Check(row.plugin == slot.Name, "every row names its plugin");
+        Check(row.relevance.isEmpty() || row.relevance.size() == 3,
+              "a relevance figure is empty or three characters");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const Input input = parse(fuzz::InputBytes(data, size));
+
+    // The reply in the pieces the input names.
+    PluginSlot slot = input.slot;
+    SlotState state;
+    QList<ResultRow> rows;
+    qsizetype at = 0;
+    for (qsizetype n = 0; at < input.reply.size(); ++n) {
+        const qsizetype wanted =
+            input.pieces.isEmpty() ? input.reply.size() : input.pieces[n % input.pieces.size()];
+        const qsizetype piece = std::clamp<qsizetype>(wanted, 1, input.reply.size() - at);
+        ReadReplyBytes(slot, state, QByteArrayView(input.reply).sliced(at, piece), rows);
+        checkState(state);
+        at += piece;
+    }
+    checkRows(slot, rows);
+
+    // Where the arrivals break the reply makes no difference.
+    PluginSlot wholeSlot = input.slot;
+    SlotState wholeState;
+    QList<ResultRow> wholeRows;
+    ReadReplyBytes(wholeSlot, wholeState, input.reply, wholeRows);
+    Check(rows == wholeRows, "the rows do not depend on how the reply arrives");
+    Check(slot.BaseUrl == wholeSlot.BaseUrl, "the base address does not depend on the arrivals");
+
+    // The whole reply, decoded as one line, taken as one entry.
+    QString entry = DecodeReplyLine(input.slot.ResultCharset, input.reply.left(1 << 16));
+    const ResultRow row = ProcessItem(input.slot, state, entry);
+    Check(row.html == entry, "an entry's row holds its rewritten text");
+    checkRows(input.slot, {row});
+    return 0;
+}
