@@ -25,12 +25,9 @@ using Command = std::function<int(const CliContext&)>;
 const std::map<QString, Command>& commands()
 {
     static const std::map<QString, Command> table = {
-        {QStringLiteral("settings"), SettingsCommand},
-        {QStringLiteral("plugins"), PluginsCommand},
-        {QStringLiteral("analyse"), AnalyseCommand},
-        {QStringLiteral("search"), SearchCommand},
-        {QStringLiteral("show"), ShowCommand},
-        {QStringLiteral("update"), UpdateCommand},
+        {QStringLiteral("settings"), SettingsCommand}, {QStringLiteral("plugins"), PluginsCommand},
+        {QStringLiteral("analyse"), AnalyseCommand},   {QStringLiteral("search"), SearchCommand},
+        {QStringLiteral("show"), ShowCommand},         {QStringLiteral("update"), UpdateCommand},
     };
     return table;
 }

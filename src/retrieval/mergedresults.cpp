@@ -120,18 +120,7 @@ QVariant MergedResultsModel::data(const QModelIndex& index, int role) const
     const ResultRow& row = m_rows.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        switch (index.column()) {
-        case ResultsModel::TitleColumn:
-            return row.title;
-        case ResultsModel::PluginColumn:
-            return row.plugin;
-        case ResultsModel::RelevanceColumn:
-            return row.relevance;
-        case ResultsModel::SiteColumn:
-            return row.site;
-        default:
-            return {};
-        }
+        return ResultColumnText(row, index.column());
     case ResultsModel::HtmlRole:
         return row.html;
     case ResultsModel::RowRole:

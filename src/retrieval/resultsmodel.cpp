@@ -130,9 +130,7 @@ private:
     int m_size = 0;
 };
 
-namespace {
-
-const QString& columnText(const ResultRow& row, int column)
+const QString& ResultColumnText(const ResultRow& row, int column)
 {
     switch (column) {
     case ResultsModel::TitleColumn:
@@ -145,6 +143,8 @@ const QString& columnText(const ResultRow& row, int column)
         return row.site;
     }
 }
+
+namespace {
 
 // Rounds to the nearest 32-bit integer, halves to the even neighbour; values
 // beyond the range are held at its ends and a value that is no number is 0.
@@ -190,7 +190,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const
     const ResultRow& row = rowAt(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return columnText(row, index.column());
+        return ResultColumnText(row, index.column());
     case HtmlRole:
         return row.html;
     case RowRole:
@@ -220,9 +220,9 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool ResultsModel::displaysBefore(int a, int b) const
 {
-    const int c =
-        QString::compare(columnText(m_rows[std::size_t(a)], m_sortColumn),
-                         columnText(m_rows[std::size_t(b)], m_sortColumn), Qt::CaseInsensitive);
+    const int c = QString::compare(ResultColumnText(m_rows[std::size_t(a)], m_sortColumn),
+                                   ResultColumnText(m_rows[std::size_t(b)], m_sortColumn),
+                                   Qt::CaseInsensitive);
     if (c != 0)
         return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
     // Equal texts: the earlier arrival first, in either order.

@@ -85,4 +85,7 @@ private:
 std::array<double, 4> ResultColumnWidths(double listWidthTwips, double scrollBarWidthTwips,
                                          int columnMargin);
 
+// The text of a row in one of the four columns (the site for any other).
+const QString& ResultColumnText(const ResultRow& row, int column);
+
 } // namespace sokuri
