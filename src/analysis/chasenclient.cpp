@@ -1,11 +1,10 @@
 #include "analysis/chasenclient.h"
 
-#include "analysis/keywords.h"
 #include "app/socketcontrol.h"
-#include "encoding/charconv.h"
-#include "encoding/codepage932.h"
 
 #include <QTcpSocket>
+
+#include <algorithm>
 
 namespace sokuri {
 
@@ -52,8 +51,7 @@ void ChasenClient::start(const QString& text, const QString& host, const QString
                          KeywordList& keywords)
 {
     close();
-    m_keywords = &keywords;
-    m_text = text;
+    m_dialogue.begin(text, &keywords);
     m_host = host;
     m_port = ParsePort(port);
     if (m_port == 0)
@@ -69,9 +67,7 @@ void ChasenClient::close()
     releaseSocket();
     m_error = false;
     // A conversation never continues a line of an earlier one.
-    m_line.clear();
-    m_cutting = false;
-    m_awaitingTrail = false;
+    m_dialogue.begin(QString(), nullptr);
     m_lastReportedState = Closed;
 }
 
@@ -90,58 +86,21 @@ void ChasenClient::sckChasen_DataArrival()
 {
     while (m_socket && m_socket->bytesAvailable() > 0) {
         const QByteArray bytes = m_socket->read(64 * 1024);
-        for (const char byte : bytes)
-            takeByte(byte);
+        QByteArrayView rest = bytes;
+        while (m_socket && !rest.isEmpty())
+            send(m_dialogue.take(rest));
     }
 }
 
-void ChasenClient::takeByte(char byte)
+void ChasenClient::send(const QByteArray& bytes)
 {
-    if (byte == '\n' || byte == '\r') {
-        endLine();
+    if (bytes.isEmpty() || !m_socket)
+        return;
+    if (m_socket->bytesToWrite() > std::max(MaxUnsentBytes, qint64(m_dialogue.request().size()))) {
+        fail();
         return;
     }
-    if (m_cutting)
-        return;
-    if (m_line.size() >= MaxLineBytes) {
-        // Cut at a character boundary, so the kept part decodes as it was sent.
-        if (m_awaitingTrail)
-            m_line.chop(1);
-        m_cutting = true;
-        return;
-    }
-    m_line.append(byte);
-    m_awaitingTrail = !m_awaitingTrail && uchar(byte) >= 0x80;
-}
-
-void ChasenClient::endLine()
-{
-    m_cutting = false;
-    m_awaitingTrail = false;
-    if (m_line.isEmpty())
-        return;
-    m_line.append("\r\n");
-    const QString line = DecodeEuc(m_line);
-    m_line.clear();
-    dispatchLine(line);
-}
-
-void ChasenClient::dispatchLine(const QString& line)
-{
-    if (line.contains(u"200 Running ChaSen")) {
-        if (!m_socket)
-            return;
-        m_socket->write("RUN -c\n");
-        m_socket->write(SjisToEuc(cp932::encode(m_text)));
-        m_socket->write("\n");
-    } else if (line.contains(u"200 OK")) {
-        // Acknowledgements carry nothing for the analysis.
-    } else if (line.contains(u"EOS")) {
-        if (m_socket)
-            m_socket->write(".\nQUIT\n");
-    } else if (m_keywords) {
-        AddKeywordLine(*m_keywords, line);
-    }
+    m_socket->write(bytes);
 }
 
 void ChasenClient::sckChasen_Close()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/chasendialogue.h"
 #include "app/socketcontrol.h"
 #include <QByteArray>
 #include <QObject>
@@ -13,10 +14,8 @@ namespace sokuri {
 class KeywordList;
 
 // The dialogue with a ChaSen server over one TCP connection (the socket
-// sckChasen): on the greeting it sends "RUN -c", the text in EUC-JP and a line
-// end; every analysis line goes to the keyword extraction; the first line
-// holding "EOS" is answered by "." and "QUIT", and the server's close ends the
-// analysis.
+// sckChasen): the server's bytes go through a ChasenDialogue, whose answers
+// are sent back; the server's close after "QUIT" ends the analysis.
 //
 // state() follows the socket control the search run watches: 0 closed, 9 an
 // error (kept until close() or the next start()), anything else busy.
@@ -36,7 +35,11 @@ public:
     };
 
     // The longest reply line kept; the rest of a longer line is dropped.
-    static constexpr int MaxLineBytes = 32767;
+    static constexpr int MaxLineBytes = ChasenDialogue::MaxLineBytes;
+    // How much of what the client sends may wait unread by the server
+    // (beyond one request of a longer text): a server that keeps asking for
+    // the text without reading it is an error, not a growing buffer.
+    static constexpr qint64 MaxUnsentBytes = 4 * 1024 * 1024;
 
     explicit ChasenClient(QObject* parent = nullptr);
     ~ChasenClient() override;
@@ -66,27 +69,18 @@ private:
     void sckChasen_DataArrival();
     void sckChasen_Close();
     void socketFailed();
-    void takeByte(char byte);
-    void endLine();
-    void dispatchLine(const QString& line);
+    void send(const QByteArray& bytes);
     void releaseSocket();
     void fail();
     void reportState();
 
     QTcpSocket* m_socket = nullptr;
     QTimer m_pause;
-    KeywordList* m_keywords = nullptr;
-    QString m_text;
+    ChasenDialogue m_dialogue;
     QString m_host;
     quint16 m_port = 0;
     bool m_error = false;
     int m_lastReportedState = Closed;
-
-    // The start of a reply line whose end has not arrived yet (the carry
-    // buffer), never longer than MaxLineBytes.
-    QByteArray m_line;
-    bool m_cutting = false;       // the line was cut; bytes until its end are dropped
-    bool m_awaitingTrail = false; // the last byte kept opens an EUC-JP pair
 };
 
 } // namespace sokuri

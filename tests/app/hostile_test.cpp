@@ -250,6 +250,70 @@ private:
 
 } // namespace
 
+namespace {
+
+// A ChaSen server that greets over and over and never reads what it is sent:
+// each greeting asks for the whole text again.
+class GreetingChasen
+{
+public:
+    GreetingChasen()
+    {
+        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                socket->setParent(&m_server);
+                // Qt would otherwise read everything into memory here.
+                socket->setReadBufferSize(1024);
+                QObject::connect(socket, &QIODevice::bytesWritten, socket, [socket] {
+                    if (socket->bytesToWrite() < 16 * 1024) {
+                        QByteArray greetings;
+                        for (int i = 0; i < 100; ++i)
+                            greetings += "200 Running ChaSen\n";
+                        socket->write(greetings);
+                    }
+                });
+                socket->write("200 Running ChaSen\n");
+            }
+        });
+    }
+    ~GreetingChasen()
+    {
+        for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
+            socket->disconnect();
+    }
+
+    quint16 port() const { return m_server.serverPort(); }
+
+private:
+    QTcpServer m_server;
+};
+
+} // namespace
+
+TEST_F(Hostile, ChasenServerThatNeverReadsItsRequestsEndsTheRunWithTheServerMessage)
+{
+    const long before = peakResidentKiB();
+    GreetingChasen server;
+    catalogue.load(paths);
+    catalogue.setChecked(0, true);
+    run = std::make_unique<SearchRun>(paths, catalogue, results, messages);
+    ChasenSettings settings;
+    settings.type = ChasenSettings::Server;
+    settings.host = u"127.0.0.1"_s;
+    settings.port = QString::number(server.port());
+    run->setChasenSettings(settings);
+    finished = std::make_unique<QSignalSpy>(run.get(), &SearchRun::finished);
+    // About 3 KB in EUC-JP, asked for again by every 19-byte greeting.
+    run->start(InputMode::Sentence, u"京都の宿に泊まる。"_s.repeated(120));
+
+    ASSERT_TRUE(waitForEnd());
+    ASSERT_EQ(messages.criticals.size(), 1);
+    EXPECT_EQ(messages.criticals[0].text, u"茶筅サーバーに接続出来ません。");
+    EXPECT_TRUE(good.requests().isEmpty());
+    expectBoundedGrowth(before);
+}
+
 TEST_F(Hostile, ChasenServerThatFloodsLinesEndsWithStop)
 {
     const long before = peakResidentKiB();
