@@ -34,8 +34,8 @@ const std::map<QString, Command>& commands()
 
 } // namespace
 
-int RunCli(const QStringList& arguments, const QString& defaultAppDir, QTextStream& out,
-           QTextStream& err)
+int RunCli(const QStringList& arguments, const std::function<QString()>& chooseAppDir,
+           QTextStream& out, QTextStream& err)
 {
     QCommandLineParser parser;
     parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
@@ -71,7 +71,7 @@ int RunCli(const QStringList& arguments, const QString& defaultAppDir, QTextStre
 
     // The command's own parser sees its name first, as a program name.
     const CliContext context{
-        ResolveAppPaths(parser.isSet(appDir) ? parser.value(appDir) : defaultAppDir), rest, out,
+        ResolveAppPaths(parser.isSet(appDir) ? parser.value(appDir) : chooseAppDir()), rest, out,
         err};
     const int status = command->second(context);
     out.flush();

@@ -39,6 +39,10 @@ grep -q '^host=myhost$' <<<"$out" || fail "the user's sokuri.ini was not kept: $
 # XDG_DATA_HOME names the data folder when set.
 HOME=$home XDG_DATA_HOME=$work/xdg "$prefix/bin/sokuri-cli" plugins >/dev/null
 [ -f "$work/xdg/sokuri/sokuri.ini" ] || fail "XDG_DATA_HOME not used"
+# A folder named with --app-dir is the only one used.
+HOME=$work/home3 XDG_DATA_HOME= "$prefix/bin/sokuri-cli" --app-dir "$work/portable-named" plugins \
+  >/dev/null 2>&1 || true
+[ ! -e "$work/home3/.local/share/sokuri" ] || fail "--app-dir still made a user folder"
 
 # A portable folder keeps working in place.
 cp -r "$build/app" "$work/portable"
