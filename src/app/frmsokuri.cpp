@@ -41,6 +41,7 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sokuri {
@@ -163,6 +164,19 @@ void frmSokuri::buildControls()
     m_option2 = new QRadioButton(u"キーワード"_s, m_frame1);
     m_option2->setObjectName(u"Option2"_s);
     place(m_option2, 2040, 240, 1230, 240);
+    // Where the desktop's font is wider than the window was laid out for,
+    // the mode buttons grow to show their whole captions, the second moves
+    // along and the frame grows around them; it still ends before Text1 does.
+    const int gap = m_option2->x() - m_option1->geometry().right();
+    m_option1->resize(std::max(m_option1->width(), m_option1->sizeHint().width()),
+                      m_option1->height());
+    m_option2->move(std::max(m_option2->x(), m_option1->geometry().right() + gap), m_option2->y());
+    m_option2->resize(std::max(m_option2->width(), m_option2->sizeHint().width()),
+                      m_option2->height());
+    const int frameRight = m_frame1->x() + m_option2->geometry().right() + m_option1->x();
+    m_frame1->resize(std::min(std::max(m_frame1->width(), frameRight - m_frame1->x()),
+                              m_text1->geometry().right() + 1 - m_frame1->x()),
+                     m_frame1->height());
     m_modes = new QButtonGroup(this);
     m_modes->addButton(m_option1, int(InputMode::Sentence));
     m_modes->addButton(m_option2, int(InputMode::Keywords));

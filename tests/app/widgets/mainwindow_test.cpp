@@ -560,6 +560,21 @@ TEST_F(MainWindow, ResizeSharesTheLowerHalfAndKeepsTheDesignSize)
     EXPECT_EQ(listView2()->width(), inner->width());
 }
 
+TEST_F(MainWindow, ModeButtonsShowTheirWholeCaptions)
+{
+    ASSERT_EQ(start(), StartUp::Outcome::Running);
+    const auto* frame = control<QGroupBox>(u"Frame1"_s);
+    const QRadioButton* option2 = control<QRadioButton>(u"Option2"_s);
+    for (const QRadioButton* option : {static_cast<const QRadioButton*>(option1()), option2}) {
+        SCOPED_TRACE(option->text().toStdString());
+        EXPECT_GE(option->width(), option->sizeHint().width());
+        EXPECT_TRUE(frame->rect().contains(option->geometry()));
+    }
+    EXPECT_LT(option1()->geometry().right(), option2->x());
+    // The frame stays beside the labels and below the text, within its width.
+    EXPECT_LE(frame->geometry().right(), control<QLineEdit>(u"Text1"_s)->geometry().right());
+}
+
 TEST_F(MainWindow, DocumentCommandsWithAnsweredDialogs)
 {
     writeSjisFile(paths.PluginPath + u"/alpha.ini",
