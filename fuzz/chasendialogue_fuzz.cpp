@@ -33,17 +33,6 @@ struct Input
     QByteArray server;
 };
 
-qsizetype number(QByteArrayView digits, qsizetype most)
-{
-    qsizetype value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            break;
-        value = std::min(most, value * 10 + (c - '0'));
-    }
-    return value;
-}
-
 Input parse(QByteArrayView bytes)
 {
     Input input;
@@ -51,14 +40,8 @@ Input parse(QByteArrayView bytes)
     const QByteArrayView header = headerEnd < 0 ? bytes : bytes.first(headerEnd);
     const qsizetype tab = header.indexOf('\t');
     input.text = cp932::decode(tab < 0 ? header : header.first(tab));
-    const QByteArrayView pieces = tab < 0 ? QByteArrayView() : header.sliced(tab + 1);
-    for (qsizetype begin = 0; begin < pieces.size() && input.pieces.size() < 64;) {
-        qsizetype comma = pieces.indexOf(',', begin);
-        if (comma < 0)
-            comma = pieces.size();
-        input.pieces.append(number(pieces.sliced(begin, comma - begin).trimmed(), 1 << 20));
-        begin = comma + 1;
-    }
+    if (tab >= 0)
+        input.pieces = fuzz::PieceSizes(header.sliced(tab + 1));
     if (headerEnd >= 0)
         input.server = bytes.sliced(headerEnd + 1).toByteArray();
     return input;
@@ -106,14 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
           "the request is RUN -c, the text and a line end");
     Conversation pieced;
     const QByteArrayView server = input.server;
-    qsizetype at = 0;
-    for (qsizetype n = 0; at < server.size(); ++n) {
-        const qsizetype wanted =
-            input.pieces.isEmpty() ? server.size() : input.pieces[n % input.pieces.size()];
-        const qsizetype piece = std::clamp<qsizetype>(wanted, 1, server.size() - at);
-        arrive(dialogue, server.sliced(at, piece), pieced);
-        at += piece;
-    }
+    fuzz::InPieces(server, input.pieces,
+                   [&](QByteArrayView piece) { arrive(dialogue, piece, pieced); });
     pieced.keywords = keywords.words();
     Check(keywords.count() <= KeywordList::Capacity, "the keywords stay within the list");
     Check(pieced.answers.size() <= lineEnds(server), "no line is answered twice");

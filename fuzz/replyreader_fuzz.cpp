@@ -51,17 +51,6 @@ struct Input
     QByteArray reply;
 };
 
-qsizetype number(QByteArrayView digits, qsizetype most)
-{
-    qsizetype value = 0;
-    for (const char c : digits) {
-        if (c < '0' || c > '9')
-            break;
-        value = std::min(most, value * 10 + (c - '0'));
-    }
-    return value;
-}
-
 Input parse(QByteArrayView bytes)
 {
     const qsizetype headerEnd = bytes.indexOf('\n');
@@ -92,17 +81,10 @@ Input parse(QByteArrayView bytes)
     slot.BannerStart = text(BannerStart);
     slot.BannerEnd = text(BannerEnd);
     slot.BaseUrl = text(BaseUrl);
-    const QByteArrayView pieces = fields[Pieces];
-    for (qsizetype begin = 0; begin < pieces.size() && input.pieces.size() < 64;) {
-        qsizetype comma = pieces.indexOf(',', begin);
-        if (comma < 0)
-            comma = pieces.size();
-        input.pieces.append(number(pieces.sliced(begin, comma - begin).trimmed(), 1 << 20));
-        begin = comma + 1;
-    }
+    input.pieces = fuzz::PieceSizes(fields[Pieces]);
     const QByteArrayView reply = headerEnd < 0 ? QByteArrayView() : bytes.sliced(headerEnd + 1);
-    input.reply = reply.toByteArray().repeated(
-        std::clamp<qsizetype>(fields[Repeat].isEmpty() ? 1 : number(fields[Repeat], 16), 1, 16));
+    input.reply = reply.toByteArray().repeated(std::clamp<qsizetype>(
+        fields[Repeat].isEmpty() ? 1 : fuzz::Number(fields[Repeat], 16), 1, 16));
     return input;
 }
 
@@ -131,15 +113,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     PluginSlot slot = input.slot;
     SlotState state;
     QList<ResultRow> rows;
-    qsizetype at = 0;
-    for (qsizetype n = 0; at < input.reply.size(); ++n) {
-        const qsizetype wanted =
-            input.pieces.isEmpty() ? input.reply.size() : input.pieces[n % input.pieces.size()];
-        const qsizetype piece = std::clamp<qsizetype>(wanted, 1, input.reply.size() - at);
-        ReadReplyBytes(slot, state, QByteArrayView(input.reply).sliced(at, piece), rows);
+    fuzz::InPieces(input.reply, input.pieces, [&](QByteArrayView piece) {
+        ReadReplyBytes(slot, state, piece, rows);
         checkState(state);
-        at += piece;
-    }
+    });
     checkRows(slot, rows);
 
     // Where the arrivals break the reply makes no difference.

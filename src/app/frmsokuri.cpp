@@ -173,10 +173,10 @@ void frmSokuri::buildControls()
     m_option2->move(std::max(m_option2->x(), m_option1->geometry().right() + gap), m_option2->y());
     m_option2->resize(std::max(m_option2->width(), m_option2->sizeHint().width()),
                       m_option2->height());
-    const int frameRight = m_frame1->x() + m_option2->geometry().right() + m_option1->x();
-    m_frame1->resize(std::min(std::max(m_frame1->width(), frameRight - m_frame1->x()),
-                              m_text1->geometry().right() + 1 - m_frame1->x()),
-                     m_frame1->height());
+    // The frame's margin after the second button is the one before the first.
+    const int wanted = m_option2->geometry().right() + 1 + m_option1->x();
+    const int room = m_text1->geometry().right() + 1 - m_frame1->x();
+    m_frame1->resize(std::min(std::max(m_frame1->width(), wanted), room), m_frame1->height());
     m_modes = new QButtonGroup(this);
     m_modes->addButton(m_option1, int(InputMode::Sentence));
     m_modes->addButton(m_option2, int(InputMode::Keywords));

@@ -107,6 +107,8 @@ protected:
         run->start(InputMode::Keywords, u"京都"_s);
     }
 
+    void startSentenceRun(quint16 port, const QString& text);
+
     bool waitForEnd() { return !finished->isEmpty() || finished->wait(HangGuardMs); }
 
     // Waits until the good engine's rows are in, presses Stop and waits for
@@ -210,31 +212,30 @@ TEST_F(Hostile, GarbageInEveryCharacterSet)
 
 namespace {
 
-// A ChaSen server that greets and then sends analysis lines for ever,
-// writing only as fast as the client reads, and never an "EOS".
-class FloodingChasen
+// A ChaSen server that sends greeting and then chunk for ever, writing only as
+// fast as the client reads. It reads at most readBuffer bytes of what it is
+// sent (0: everything).
+class EndlessChasen
 {
 public:
-    FloodingChasen()
+    EndlessChasen(const QByteArray& greeting, const QByteArray& chunk, qint64 readBuffer = 0)
     {
         EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                socket->setParent(&m_server);
-                socket->write("200 Running ChaSen\r\n");
-                QObject::connect(socket, &QIODevice::bytesWritten, socket, [this, socket] {
-                    if (socket->bytesToWrite() < 64 * 1024) {
-                        QByteArray lines;
-                        for (int i = 0; i < 1000; ++i)
-                            lines += "京都\tキョウト\t京都\t名詞-固有名詞\t\t\n";
-                        m_sent += socket->write(lines);
-                    }
-                });
-                socket->write("\n");
-            }
-        });
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server,
+                         [this, greeting, chunk, readBuffer] {
+                             while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                                 socket->setParent(&m_server);
+                                 socket->setReadBufferSize(readBuffer);
+                                 QObject::connect(socket, &QIODevice::bytesWritten, socket,
+                                                  [this, socket, chunk] {
+                                                      if (socket->bytesToWrite() < 64 * 1024)
+                                                          m_sent += socket->write(chunk);
+                                                  });
+                                 socket->write(greeting);
+                             }
+                         });
     }
-    ~FloodingChasen()
+    ~EndlessChasen()
     {
         for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
             socket->disconnect();
@@ -250,62 +251,31 @@ private:
 
 } // namespace
 
-namespace {
-
-// A ChaSen server that greets over and over and never reads what it is sent:
-// each greeting asks for the whole text again.
-class GreetingChasen
+// A sentence run of text against the ChaSen server on port, for the first
+// plugin only.
+void Hostile::startSentenceRun(quint16 port, const QString& text)
 {
-public:
-    GreetingChasen()
-    {
-        EXPECT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                socket->setParent(&m_server);
-                // Qt would otherwise read everything into memory here.
-                socket->setReadBufferSize(1024);
-                QObject::connect(socket, &QIODevice::bytesWritten, socket, [socket] {
-                    if (socket->bytesToWrite() < 16 * 1024) {
-                        QByteArray greetings;
-                        for (int i = 0; i < 100; ++i)
-                            greetings += "200 Running ChaSen\n";
-                        socket->write(greetings);
-                    }
-                });
-                socket->write("200 Running ChaSen\n");
-            }
-        });
-    }
-    ~GreetingChasen()
-    {
-        for (QTcpSocket* socket : m_server.findChildren<QTcpSocket*>())
-            socket->disconnect();
-    }
-
-    quint16 port() const { return m_server.serverPort(); }
-
-private:
-    QTcpServer m_server;
-};
-
-} // namespace
-
-TEST_F(Hostile, ChasenServerThatNeverReadsItsRequestsEndsTheRunWithTheServerMessage)
-{
-    const long before = peakResidentKiB();
-    GreetingChasen server;
     catalogue.load(paths);
     catalogue.setChecked(0, true);
     run = std::make_unique<SearchRun>(paths, catalogue, results, messages);
     ChasenSettings settings;
     settings.type = ChasenSettings::Server;
     settings.host = u"127.0.0.1"_s;
-    settings.port = QString::number(server.port());
+    settings.port = QString::number(port);
     run->setChasenSettings(settings);
     finished = std::make_unique<QSignalSpy>(run.get(), &SearchRun::finished);
+    run->start(InputMode::Sentence, text);
+}
+
+TEST_F(Hostile, ChasenServerThatNeverReadsItsRequestsEndsTheRunWithTheServerMessage)
+{
+    const long before = peakResidentKiB();
+    // Each greeting asks for the whole text again; the server reads almost
+    // nothing of it (Qt would otherwise read everything into memory here).
+    EndlessChasen server("200 Running ChaSen\n", QByteArray("200 Running ChaSen\n").repeated(100),
+                         1024);
     // About 3 KB in EUC-JP, asked for again by every 19-byte greeting.
-    run->start(InputMode::Sentence, u"京都の宿に泊まる。"_s.repeated(120));
+    startSentenceRun(server.port(), u"京都の宿に泊まる。"_s.repeated(120));
 
     ASSERT_TRUE(waitForEnd());
     ASSERT_EQ(messages.criticals.size(), 1);
@@ -317,17 +287,10 @@ TEST_F(Hostile, ChasenServerThatNeverReadsItsRequestsEndsTheRunWithTheServerMess
 TEST_F(Hostile, ChasenServerThatFloodsLinesEndsWithStop)
 {
     const long before = peakResidentKiB();
-    FloodingChasen server;
-    catalogue.load(paths);
-    catalogue.setChecked(0, true);
-    run = std::make_unique<SearchRun>(paths, catalogue, results, messages);
-    ChasenSettings settings;
-    settings.type = ChasenSettings::Server;
-    settings.host = u"127.0.0.1"_s;
-    settings.port = QString::number(server.port());
-    run->setChasenSettings(settings);
-    finished = std::make_unique<QSignalSpy>(run.get(), &SearchRun::finished);
-    run->start(InputMode::Sentence, u"京都の宿"_s);
+    // Analysis lines for ever, and never an "EOS".
+    EndlessChasen server("200 Running ChaSen\r\n\n",
+                         QByteArray("京都\tキョウト\t京都\t名詞-固有名詞\t\t\n").repeated(1000));
+    startSentenceRun(server.port(), u"京都の宿"_s);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.sent() > 20LL * 1024 * 1024; }, HangGuardMs));
     EXPECT_EQ(run->phase(), SearchRun::Phase::Analysing);

@@ -5,6 +5,7 @@
 // as "listening on PORT" on standard output either way.
 
 #include "chasenserver.h"
+#include "toolcommandline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -46,26 +47,11 @@ int main(int argc, char** argv)
     parser.addOption(portOption);
     parser.addOption(listenOption);
     parser.addOption(chasenOption);
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << "sokuri-chasen-server: " << parser.errorText() << Qt::endl;
-        return 2;
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        out << parser.helpText();
-        return 0;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        err << "sokuri-chasen-server: unexpected argument " << parser.positionalArguments().first()
-            << Qt::endl;
-        return 2;
-    }
-
-    bool portOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port > 65535) {
-        err << "sokuri-chasen-server: the port must be a number from 0 to 65535" << Qt::endl;
-        return 2;
-    }
+    if (const int status = sokuri::tools::ParseToolArguments(parser, out, err); status >= 0)
+        return status;
+    const int port = sokuri::tools::PortValue(parser, portOption, err);
+    if (port < 0)
+        return sokuri::tools::UsageStatus;
     const QHostAddress address(parser.value(listenOption));
     if (address.isNull()) {
         err << "sokuri-chasen-server: " << parser.value(listenOption) << " is no IP address"

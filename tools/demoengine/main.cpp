@@ -9,6 +9,7 @@
 #include "demoengine/demosearch.h"
 #include "demoengine/demoserver.h"
 #include "demoengine/nounanalyser.h"
+#include "toolcommandline.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -59,25 +60,11 @@ int main(int argc, char** argv)
         u"corpus"_s, u"A corpus file (id, path, title, body; tab-separated UTF-8)."_s, u"FILE"_s,
         u":/demoengine/documents.tsv"_s);
     parser.addOptions({portOption, noChasenOption, chasenOption, corpusOption});
-    if (!parser.parse(QCoreApplication::arguments())) {
-        err << "sokuri-demo-engine: " << parser.errorText() << Qt::endl;
-        return 2;
-    }
-    if (parser.isSet(u"help"_s)) {
-        out << parser.helpText();
-        return 0;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        err << "sokuri-demo-engine: unexpected argument " << parser.positionalArguments().first()
-            << Qt::endl;
-        return 2;
-    }
-    bool portOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port > 65535) {
-        err << "sokuri-demo-engine: the port must be a number from 0 to 65535" << Qt::endl;
-        return 2;
-    }
+    if (const int status = sokuri::tools::ParseToolArguments(parser, out, err); status >= 0)
+        return status;
+    const int port = sokuri::tools::PortValue(parser, portOption, err);
+    if (port < 0)
+        return sokuri::tools::UsageStatus;
 
     QFile corpusFile(parser.value(corpusOption));
     if (!corpusFile.open(QIODevice::ReadOnly)) {

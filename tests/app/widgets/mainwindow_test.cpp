@@ -185,6 +185,16 @@ protected:
         return texts;
     }
 
+    // Ticks the first plugins of the list, chooses keyword mode and types
+    // text: the window ready for Search.
+    void prepareKeywordSearch(int plugins, const QString& text)
+    {
+        for (int row = 0; row < plugins; ++row)
+            clickCheckBox(row);
+        QTest::mouseClick(option2(), Qt::LeftButton);
+        typeInto(text1(), text);
+    }
+
     // Two engines with two entries each, both plugins checked, keyword mode,
     // and a search through the widgets that has ended.
     void searchTwoEngines()
@@ -194,11 +204,8 @@ protected:
         plugin(u"alpha"_s, alpha.port());
         plugin(u"beta"_s, beta.port());
         ASSERT_EQ(start(), StartUp::Outcome::Running);
-        clickCheckBox(0);
-        clickCheckBox(1);
+        prepareKeywordSearch(2, u"京都 旅館"_s);
         ASSERT_TRUE(isChecked(0) && isChecked(1));
-        QTest::mouseClick(option2(), Qt::LeftButton);
-        typeInto(text1(), u"京都 旅館"_s);
         ASSERT_TRUE(exec()->isEnabled());
 
         QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
@@ -345,10 +352,7 @@ TEST_F(MainWindow, KeywordSearchThroughTheWidgetsAgainstTwoEngines)
     plugin(u"alpha"_s, alpha.port());
     plugin(u"beta"_s, beta.port());
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    clickCheckBox(1);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    typeInto(text1(), u"  京都 旅館 "_s);
+    prepareKeywordSearch(2, u"  京都 旅館 "_s);
     ASSERT_TRUE(exec()->isEnabled());
 
     SearchRun* run = window()->searchRun();
@@ -395,9 +399,7 @@ TEST_F(MainWindow, StopEndsARunWhoseEngineNeverCloses)
     TestEngine& alpha = engine(page);
     plugin(u"alpha"_s, alpha.port());
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    QTest::keyClicks(text1(), u"kyoto"_s);
+    prepareKeywordSearch(1, u"kyoto"_s);
 
     SearchRun* run = window()->searchRun();
     QSignalSpy finished(run, &SearchRun::finished);
@@ -677,10 +679,7 @@ TEST_F(MainWindow, RefreshKeepsTheMarksOfPluginsListedAgain)
     write(u"alpha"_s);
     write(u"beta"_s);
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    clickCheckBox(1);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    QTest::keyClicks(text1(), u"kyoto"_s);
+    prepareKeywordSearch(2, u"kyoto"_s);
     ASSERT_TRUE(exec()->isEnabled());
 
     ASSERT_TRUE(QFile::remove(paths.PluginPath + u"/alpha.ini"));
@@ -716,9 +715,7 @@ TEST_F(MainWindow, ClosingTheWindowDuringARunLeavesNothingBehind)
     TestEngine& alpha = engine(page);
     plugin(u"alpha"_s, alpha.port());
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    QTest::keyClicks(text1(), u"kyoto"_s);
+    prepareKeywordSearch(1, u"kyoto"_s);
     QSignalSpy requested(&alpha, &TestEngine::requestReceived);
     QTest::mouseClick(exec(), Qt::LeftButton);
     ASSERT_TRUE(requested.wait(HangGuardMs));
@@ -797,10 +794,7 @@ TEST_F(MainWindow, StatusBarTellsEveryEnginesFateAndKeepsItAfterTheRun)
     unused.close();
     plugin(u"dead"_s, deadPort);
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    clickCheckBox(1);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    typeInto(text1(), u"京都"_s);
+    prepareKeywordSearch(2, u"京都"_s);
     auto* status = control<QLabel>(u"engineStatus"_s);
 
     QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
@@ -819,10 +813,7 @@ TEST_F(MainWindow, FilterNarrowsTheRowsAndSaveKeepsThemAll)
     plugin(u"alpha"_s, engine(pageOf({u"ホテル京都"_s, u"旅館あらしやま"_s}, {80, 40})).port());
     plugin(u"beta"_s, engine(pageOf({u"カフェ祇園"_s, u"ゲストハウス東山"_s}, {80, 20})).port());
     ASSERT_EQ(start(), StartUp::Outcome::Running);
-    clickCheckBox(0);
-    clickCheckBox(1);
-    QTest::mouseClick(option2(), Qt::LeftButton);
-    typeInto(text1(), u"京都"_s);
+    prepareKeywordSearch(2, u"京都"_s);
     QSignalSpy finished(window()->searchRun(), &SearchRun::finished);
     QTest::mouseClick(exec(), Qt::LeftButton);
     ASSERT_TRUE(finished.wait(HangGuardMs));
