@@ -25,9 +25,10 @@ public:
 
     // True when no other instance answered: this one now listens and raises
     // activationRequested for every later start. False when another one
-    // answered; it has been asked to come to the front. The wait for the
-    // answer runs the event loop, bounded by timeoutMs as a hang guard.
-    bool claim(int timeoutMs = 5000);
+    // answered; it has been asked to come to the front, and to open
+    // document when one is named. The wait for the answer runs the event
+    // loop, bounded by timeoutMs as a hang guard.
+    bool claim(int timeoutMs = 5000, const QString& document = {});
     // Stops listening, so a later start becomes the first.
     void release();
     bool isListening() const;
@@ -36,10 +37,13 @@ public:
 signals:
     // A later start of the program wants this one in front.
     void activationRequested();
+    // A later start of the program named a document for this one to open;
+    // activationRequested follows.
+    void openRequested(const QString& document);
 
 private:
     enum class Answer { Nobody, Running };
-    Answer askRunningInstance(int timeoutMs);
+    Answer askRunningInstance(int timeoutMs, const QString& document);
     void acceptConnections();
 
     QString m_key;
@@ -62,6 +66,7 @@ public:
     enum class Outcome {
         Running,         // the window is shown
         HandedOver,      // another instance was running and has come to the front
+                         // (and opens the document named)
         SettingsMissing, // sokuri.ini is missing; the message has been shown
     };
 
@@ -71,6 +76,7 @@ public:
         QString programDir;
         QString instanceKey; // empty: SingleInstanceKey(appDir)
         frmSokuri::Platform platform;
+        QString document; // a document to open (absolute path), or empty
     };
 
     StartUp();

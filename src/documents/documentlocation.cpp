@@ -1,0 +1,32 @@
+#include "documents/documentlocation.h"
+
+#include <QDir>
+
+namespace sokuri {
+
+using namespace Qt::StringLiterals;
+
+QString DocumentPathFromArgument(const QString& argument, const QString& workingDir)
+{
+    if (argument.isEmpty())
+        return {};
+    QString path = argument;
+    if (argument.startsWith(u"file:"_s, Qt::CaseInsensitive)) {
+        const QUrl url(argument);
+        if (!url.isValid() || !url.isLocalFile())
+            return {};
+        path = url.toLocalFile();
+    }
+    return QDir::cleanPath(QDir(workingDir).absoluteFilePath(path));
+}
+
+QString DroppedDocumentPath(const QList<QUrl>& urls)
+{
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(u".skr"_s, Qt::CaseInsensitive))
+            return QDir::cleanPath(url.toLocalFile());
+    }
+    return {};
+}
+
+} // namespace sokuri
