@@ -52,6 +52,7 @@ void RecentFilesMenu::rebuild()
     // the menu's event has ended.
     for (QAction* old : actions()) {
         removeAction(old);
+        old->setParent(nullptr);
         old->deleteLater();
     }
     const QStringList& paths = m_recent.paths();

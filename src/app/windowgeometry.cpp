@@ -23,20 +23,27 @@ WindowLayout CaptureWindowLayout(const QWidget& window, const QTreeView& list)
 
 void ApplyWindowLayout(QWidget& window, QTreeView& list, const WindowLayout& layout)
 {
-    if (layout.position || layout.size) {
-        QRect geometry = window.geometry();
-        if (layout.size)
-            geometry.setSize(layout.size->expandedTo(window.minimumSizeHint()));
-        if (layout.position)
-            geometry.moveTopLeft(*layout.position);
-        QList<QRect> screens;
-        if (QScreen* primary = QGuiApplication::primaryScreen())
-            screens.append(primary->availableGeometry());
-        for (QScreen* screen : QGuiApplication::screens()) {
-            if (screen != QGuiApplication::primaryScreen())
-                screens.append(screen->availableGeometry());
-        }
+    QList<QRect> screens;
+    if (QScreen* primary = QGuiApplication::primaryScreen())
+        screens.append(primary->availableGeometry());
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen())
+            screens.append(screen->availableGeometry());
+    }
+    // The size the window would be shown at, as the base of what is kept.
+    if (!window.testAttribute(Qt::WA_Resized))
+        window.adjustSize();
+    QRect geometry = window.geometry();
+    if (layout.size)
+        geometry.setSize(layout.size->expandedTo(window.minimumSizeHint()));
+    if (layout.position) {
+        geometry.moveTopLeft(*layout.position);
         window.setGeometry(FitOnScreens(geometry, screens));
+    } else if (layout.size) {
+        // The desktop places the window; it only must not be larger than
+        // the screen.
+        window.resize(screens.isEmpty() ? geometry.size()
+                                        : geometry.size().boundedTo(screens.first().size()));
     }
     if (layout.maximised)
         window.setWindowState(window.windowState() | Qt::WindowMaximized);
