@@ -38,7 +38,7 @@ int main(int argc, char** argv)
 
     sokuri::StartUp startUp;
     // The window's own message boxes, file dialogs and the desktop browser.
-    switch (startUp.start({folder.path, programDir, {}, {}, document})) {
+    switch (startUp.start({folder.path, programDir, {}, {}}, document)) {
     case sokuri::StartUp::Outcome::HandedOver:
         return 0;
     case sokuri::StartUp::Outcome::SettingsMissing:

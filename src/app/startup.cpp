@@ -172,12 +172,12 @@ StartUp::StartUp() = default;
 
 StartUp::~StartUp() = default;
 
-StartUp::Outcome StartUp::start(const Options& options)
+StartUp::Outcome StartUp::start(const Options& options, const QString& document)
 {
     const QString key =
         options.instanceKey.isEmpty() ? SingleInstanceKey(options.appDir) : options.instanceKey;
     m_instance = std::make_unique<SingleInstance>(key);
-    if (!m_instance->claim(5000, options.document)) {
+    if (!m_instance->claim(5000, document)) {
         m_instance.reset();
         return Outcome::HandedOver;
     }
@@ -196,8 +196,8 @@ StartUp::Outcome StartUp::start(const Options& options)
     QObject::connect(m_instance.get(), &SingleInstance::activationRequested, window,
                      [window] { RaiseWindow(*window); });
     window->show();
-    if (!options.document.isEmpty())
-        window->openDocumentFile(options.document);
+    if (!document.isEmpty())
+        window->openDocumentFile(document);
     return Outcome::Running;
 }
 

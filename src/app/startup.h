@@ -76,7 +76,6 @@ public:
         QString programDir;
         QString instanceKey; // empty: SingleInstanceKey(appDir)
         frmSokuri::Platform platform;
-        QString document; // a document to open (absolute path), or empty
     };
 
     StartUp();
@@ -84,7 +83,9 @@ public:
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
 
-    Outcome start(const Options& options);
+    // document: a document to open once the window is shown (an absolute
+    // path), or handed to the running instance; empty for none.
+    Outcome start(const Options& options, const QString& document = {});
 
     // The window, while the program runs; null after a start that ended.
     frmSokuri* window() const { return m_window.get(); }

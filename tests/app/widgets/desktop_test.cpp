@@ -56,7 +56,7 @@ protected:
     {
         startUp = std::make_unique<StartUp>();
         const StartUp::Outcome outcome =
-            startUp->start({dir.path(), {}, key, {&messages, &dialogs, &browser}, document});
+            startUp->start({dir.path(), {}, key, {&messages, &dialogs, &browser}}, document);
         if (outcome == StartUp::Outcome::Running) {
             EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
         }
@@ -128,7 +128,7 @@ TEST_F(DesktopWindow, DocumentsFromTheCommandLineAnotherStartAndADrop)
     // A second start hands its document over and ends.
     const QString second = document(u"second.skr"_s, u"嵐山"_s);
     StartUp other;
-    EXPECT_EQ(other.start({dir.path(), {}, key, {&messages, &dialogs, &browser}, second}),
+    EXPECT_EQ(other.start({dir.path(), {}, key, {&messages, &dialogs, &browser}}, second),
               StartUp::Outcome::HandedOver);
     EXPECT_EQ(other.window(), nullptr);
     waitForTitle(second);
