@@ -1,6 +1,7 @@
 #include "documents/documentlocation.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 namespace sokuri {
 
@@ -11,7 +12,9 @@ QString DocumentPathFromArgument(const QString& argument, const QString& working
     if (argument.isEmpty())
         return {};
     QString path = argument;
-    if (argument.startsWith(u"file:"_s, Qt::CaseInsensitive)) {
+    static const QRegularExpression address(u"^[A-Za-z][A-Za-z0-9+.-]*://"_s);
+    if (argument.startsWith(u"file:"_s, Qt::CaseInsensitive) ||
+        address.match(argument).hasMatch()) {
         const QUrl url(argument);
         if (!url.isValid() || !url.isLocalFile())
             return {};

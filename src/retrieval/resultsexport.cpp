@@ -52,39 +52,48 @@ QString decodeReferences(QStringView text)
     return out;
 }
 
-// The href value of one tag ("<a ...>"), or nothing when it has none.
+// The href value of one tag ("<a ...>"), read attribute by attribute, so a
+// value that mentions "href=" is not taken for the attribute.
 bool hrefOf(QStringView tag, QString& href)
 {
-    qsizetype at = 0;
-    for (;;) {
-        at = tag.indexOf(u"href"_s, at, Qt::CaseInsensitive);
-        if (at < 0)
-            return false;
-        // An attribute name starts after a blank or a quote.
-        const QChar before = tag[at - 1];
-        qsizetype i = at + 4;
-        while (i < tag.size() && tag[i].isSpace())
+    qsizetype i = 2;                      // after "<a"
+    const qsizetype end = tag.size() - 1; // the closing ">"
+    while (i < end) {
+        while (i < end && (tag[i].isSpace() || tag[i] == u'/'))
             ++i;
-        if ((before.isSpace() || before == u'"' || before == u'\'') && i < tag.size() &&
-            tag[i] == u'=') {
+        const qsizetype nameBegin = i;
+        while (i < end && !tag[i].isSpace() && tag[i] != u'=' && tag[i] != u'/')
             ++i;
-            while (i < tag.size() && tag[i].isSpace())
+        const QStringView name = tag.sliced(nameBegin, i - nameBegin);
+        while (i < end && tag[i].isSpace())
+            ++i;
+        QStringView value;
+        if (i < end && tag[i] == u'=') {
+            ++i;
+            while (i < end && tag[i].isSpace())
                 ++i;
-            qsizetype end = i;
-            if (i < tag.size() && (tag[i] == u'"' || tag[i] == u'\'')) {
+            if (i < end && (tag[i] == u'"' || tag[i] == u'\'')) {
                 const QChar quote = tag[i++];
-                end = tag.indexOf(quote, i);
-                if (end < 0)
-                    end = tag.size() - 1;
+                qsizetype close = tag.indexOf(quote, i);
+                if (close < 0 || close > end)
+                    close = end;
+                value = tag.sliced(i, close - i);
+                i = close + 1;
             } else {
-                while (end < tag.size() - 1 && !tag[end].isSpace())
-                    ++end;
+                const qsizetype valueBegin = i;
+                while (i < end && !tag[i].isSpace())
+                    ++i;
+                value = tag.sliced(valueBegin, i - valueBegin);
             }
-            href = decodeReferences(tag.sliced(i, end - i)).trimmed();
+        }
+        if (name.compare(u"href", Qt::CaseInsensitive) == 0) {
+            href = decodeReferences(value).trimmed();
             return true;
         }
-        at += 4;
+        if (name.isEmpty() && i == nameBegin)
+            ++i;
     }
+    return false;
 }
 
 bool hasText(QStringView element)

@@ -16,7 +16,7 @@ TEST(ResultAddress, IsTheLinkOfTheFirstAnchorWithText)
          u"http://b.example/?a=1&b=2"_s},
         {u"<a href=http://c.example/ target=_sokuri><b>c</b></a>"_s, u"http://c.example/"_s},
         {u"<a href=\"http://img.example/\"><img src=x></a> <a name=n>n</a> "
-         u"<abbr href=\"http://no/\">no</abbr><a data-href=\"http://no/\" href=\"http://d/\">d</a>"_s,
+         u"<abbr href=\"http://no/\">no</abbr><a title=\"see href=x\" data-href=\"http://no/\" href=\"http://d/\">d</a>"_s,
          u"http://d/"_s},
         {u"<p>no anchor</p><a href=\"http://e/\">"_s, u""_s},
     };
