@@ -40,6 +40,9 @@ foreach(program ${_sokuri_programs})
 endforeach()
 
 install(FILES data/sokuri.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The document type (.skr), so that desktops open documents with Sokuri.
+install(FILES data/sokuri-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME sokuri.xml)
 install(FILES data/icons/sokuri.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
