@@ -50,12 +50,12 @@ ResultsListCommands::ResultsListCommands(QTreeView& view, QObject* parent)
         connect(action, &QAction::triggered, this, handler);
     };
     add(u"popListView2Open"_s, u"ブラウザで開く"_s, [this] {
-        const QString address = ResultAddress(popupRow().html);
+        const QString address = ResultAddress(popupRow().html, popupRow().title);
         if (!address.isEmpty())
             emit openRequested(address);
     });
     add(u"popListView2CopyAddress"_s, u"アドレスをコピー"_s,
-        [this] { copyText(ResultAddress(popupRow().html)); });
+        [this] { copyText(ResultAddress(popupRow().html, popupRow().title)); });
     add(u"popListView2CopyTitle"_s, u"タイトルをコピー"_s, [this] { copyText(popupRow().title); });
 }
 
@@ -107,7 +107,8 @@ void ResultsListCommands::showPopup(const QPoint& position)
 
 void ResultsListCommands::openRow(const QModelIndex& index)
 {
-    const QString address = ResultAddress(rowOf(index).html);
+    const ResultRow row = rowOf(index);
+    const QString address = ResultAddress(row.html, row.title);
     if (!address.isEmpty())
         emit openRequested(address);
 }

@@ -1,6 +1,7 @@
 #include "retrieval/resultsexport.h"
 
 #include "app/wholefile.h"
+#include "retrieval/characterreferences.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -10,47 +11,6 @@ namespace sokuri {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Decodes the character references of an attribute value: the named ones an
-// address uses and the numeric ones.
-QString decodeReferences(QStringView text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype semicolon = text[i] == u'&' ? text.indexOf(u';', i) : -1;
-        if (semicolon < 0 || semicolon - i > 10) {
-            out.append(text[i]);
-            continue;
-        }
-        const QStringView name = text.sliced(i + 1, semicolon - i - 1);
-        char32_t code = 0;
-        if (name == u"amp")
-            code = u'&';
-        else if (name == u"lt")
-            code = u'<';
-        else if (name == u"gt")
-            code = u'>';
-        else if (name == u"quot")
-            code = u'"';
-        else if (name == u"apos")
-            code = u'\'';
-        else if (name.startsWith(u'#')) {
-            bool ok = false;
-            const bool hex = name.size() > 1 && (name[1] == u'x' || name[1] == u'X');
-            const uint value = name.sliced(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
-            if (ok && value > 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF))
-                code = value;
-        }
-        if (code == 0) {
-            out.append(text[i]);
-            continue;
-        }
-        out.append(QString::fromUcs4(&code, 1));
-        i = semicolon;
-    }
-    return out;
-}
 
 // The href value of one tag ("<a ...>"), read attribute by attribute, so a
 // value that mentions "href=" is not taken for the attribute.
@@ -87,7 +47,7 @@ bool hrefOf(QStringView tag, QString& href)
             }
         }
         if (name.compare(u"href", Qt::CaseInsensitive) == 0) {
-            href = decodeReferences(value).trimmed();
+            href = DecodeCharacterReferences(value).trimmed();
             return true;
         }
         if (name.isEmpty() && i == nameBegin)
@@ -96,18 +56,20 @@ bool hrefOf(QStringView tag, QString& href)
     return false;
 }
 
-bool hasText(QStringView element)
+// The text of an element outside its tags, references decoded.
+QString textOf(QStringView element)
 {
+    QString text;
     bool inTag = false;
     for (const QChar c : element) {
         if (c == u'<')
             inTag = true;
         else if (c == u'>')
             inTag = false;
-        else if (!inTag && !c.isSpace())
-            return true;
+        else if (!inTag)
+            text.append(c);
     }
-    return false;
+    return DecodeCharacterReferences(text).simplified();
 }
 
 QString relevanceText(const QString& relevance)
@@ -117,7 +79,8 @@ QString relevanceText(const QString& relevance)
 
 QStringList fieldsOf(const ResultRow& row)
 {
-    return {row.title, row.plugin, relevanceText(row.relevance), row.site, ResultAddress(row.html)};
+    return {row.title, row.plugin, relevanceText(row.relevance), row.site,
+            ResultAddress(row.html, row.title)};
 }
 
 QString csvField(const QString& text)
@@ -138,30 +101,40 @@ bool isWebAddress(const QString& address)
 
 } // namespace
 
-QString ResultAddress(const QString& html)
+QString ResultAddress(const QString& html, const QString& title)
 {
     const QStringView text(html);
+    const QString wanted = title.simplified();
+    QString firstWithText;
     qsizetype from = 0;
     for (;;) {
         const qsizetype open = text.indexOf(u"<a"_s, from, Qt::CaseInsensitive);
         if (open < 0)
-            return {};
+            break;
         from = open + 2;
         if (open + 2 >= text.size() || !text[open + 2].isSpace())
             continue;
         const qsizetype tagEnd = text.indexOf(u'>', open);
         if (tagEnd < 0)
-            return {};
+            break;
         QString href;
         if (!hrefOf(text.sliced(open, tagEnd + 1 - open), href))
             continue;
         const qsizetype close = text.indexOf(u"</a>"_s, tagEnd, Qt::CaseInsensitive);
         if (close < 0)
-            return {};
-        if (hasText(text.sliced(tagEnd + 1, close - tagEnd - 1)))
-            return href;
+            break;
+        const QString anchorText = textOf(text.sliced(tagEnd + 1, close - tagEnd - 1));
+        if (!anchorText.isEmpty()) {
+            // The anchor the title came from wins over earlier ones (a link
+            // to the site before the title's heading).
+            if (wanted.isEmpty() || anchorText.contains(wanted))
+                return href;
+            if (firstWithText.isEmpty())
+                firstWithText = href;
+        }
         from = close;
     }
+    return firstWithText;
 }
 
 QString ResultsAsTabText(const QList<ResultRow>& rows)
@@ -197,7 +170,7 @@ QByteArray ResultsAsHtml(const QList<ResultRow>& rows, const QString& heading)
                    heading.toHtmlEscaped() + u"</title>\n</head>\n<body>\n<h1>"_s +
                    heading.toHtmlEscaped() + u"</h1>\n<ol>\n"_s;
     for (const ResultRow& row : rows) {
-        const QString address = ResultAddress(row.html);
+        const QString address = ResultAddress(row.html, row.title);
         const QString title = row.title.toHtmlEscaped();
         page += u"<li>"_s;
         if (isWebAddress(address))

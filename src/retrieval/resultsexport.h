@@ -9,9 +9,11 @@
 namespace sokuri {
 
 // The address of a row: the link of its title anchor, the first anchor
-// (an "<a" tag with an href) that has text outside tags, with the character
-// references of the attribute decoded. Empty when the entry has none.
-QString ResultAddress(const QString& html);
+// (an "<a" tag with an href) whose text outside tags holds the title (any
+// anchor with text when none does, or the title is empty), with the
+// character references of the attribute decoded. Empty when the entry has
+// no anchor with text.
+QString ResultAddress(const QString& html, const QString& title = {});
 
 // The rows as lines of tab-separated title, plugin, relevance, site and
 // address, as the clipboard gets them; tabs and line breaks within a text

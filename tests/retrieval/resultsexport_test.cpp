@@ -22,6 +22,12 @@ TEST(ResultAddress, IsTheLinkOfTheFirstAnchorWithText)
     };
     for (const auto& [html, address] : cases)
         EXPECT_EQ(ResultAddress(html), address) << html.toStdString();
+    // The title's own anchor wins over a link to the site before it.
+    EXPECT_EQ(
+        ResultAddress(
+            u"<a class=\"tilk\" href=\"https://s/\">Site</a><h2><a href=\"https://s/t\">A &amp; B</a></h2>"_s,
+            u"A & B"_s),
+        u"https://s/t"_s);
 }
 
 TEST(ResultsExport, TabTextCsvAndHtmlKeepEveryField)
