@@ -7,11 +7,11 @@ namespace sokuri {
 // One installed plugin as the plugin list shows it.
 struct CatalogueEntry
 {
-    QString text;        // the plugin's name; its file is PluginPath + "/" + text + ".ini"
-    QString url;         // the engine's home page
-    QString version;     // the plugin file's version, possibly empty
-    QString description; // what the engine searches, possibly empty
+    QString text;    // the plugin's name; its file is PluginPath + "/" + text + ".ini"
+    QString url;     // the engine's home page
+    QString version; // the plugin file's version, possibly empty
     bool checked = false;
+    QString description = {}; // what the engine searches, possibly empty
 
     // "Version " and the version; a description follows on a line of its own.
     QString tooltip() const
