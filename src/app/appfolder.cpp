@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTemporaryFile>
 
 namespace sokuri {
@@ -25,14 +26,43 @@ bool copyMissing(const QString& source, const QString& target)
     return QFile::copy(source, target);
 }
 
-bool copyFolderMissing(const QString& source, const QString& target)
+// Gives the user's plugin folder every installed plugin file it has not been
+// given before: a new engine arrives with a new installation, a file the user
+// changed stays as it is, and one the user deleted does not come back. The
+// names given so far are kept in offeredList, one a line; a folder made before
+// the list existed counts the files it holds as given.
+bool addNewPlugins(const QString& source, const QString& target, const QString& offeredList)
 {
     if (!QDir().mkpath(target))
         return false;
+    QFile list(offeredList);
+    QStringList offered;
+    if (list.open(QIODevice::ReadOnly))
+        offered = QString::fromUtf8(list.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    list.close();
+
     bool ok = true;
+    bool added = false;
     const QDir from(source);
-    for (const QFileInfo& entry : from.entryInfoList(QDir::Files | QDir::NoDotAndDotDot))
-        ok = copyMissing(entry.absoluteFilePath(), target + u'/' + entry.fileName()) && ok;
+    for (const QFileInfo& entry : from.entryInfoList(QDir::Files | QDir::NoDotAndDotDot)) {
+        if (offered.contains(entry.fileName()))
+            continue;
+        if (!copyMissing(entry.absoluteFilePath(), target + u'/' + entry.fileName())) {
+            ok = false;
+            continue;
+        }
+        offered.append(entry.fileName());
+        added = true;
+    }
+    if (added) {
+        // Without the list the next start offers the same files again, which
+        // only brings back a deleted one: not worth failing the start for.
+        QSaveFile save(offeredList);
+        if (save.open(QIODevice::WriteOnly)) {
+            save.write((offered.join(u'\n') + u'\n').toUtf8());
+            save.commit();
+        }
+    }
     return ok;
 }
 
@@ -59,7 +89,8 @@ AppFolder ChooseAppFolder(const QString& programDir, const QString& dataHome)
     bool ok = QDir().mkpath(user);
     ok = ok && copyMissing(folder.path + u"/sokuri.ini", user + u"/sokuri.ini");
     ok = ok && copyMissing(folder.path + u"/chasen.sh", user + u"/chasen.sh");
-    ok = ok && copyFolderMissing(folder.path + u"/plugins", user + u"/plugins");
+    ok = ok && addNewPlugins(folder.path + u"/plugins", user + u"/plugins",
+                             user + u'/' + QStringView(OfferedPluginsList));
     if (!ok) {
         folder.errorText = user + u" を作成できません。";
         return folder;

@@ -8,6 +8,10 @@ namespace sokuri {
 // shared by every user and holds only the installed copies.
 inline constexpr char16_t InstalledMarker[] = u"sokuri-installed";
 
+// In the per-user folder: the installed plugin files it has been given, one
+// file name a line.
+inline constexpr char16_t OfferedPluginsList[] = u"offered-plugins.txt";
+
 // Where the program keeps its settings, plugins and scratch files.
 struct AppFolder
 {
@@ -22,8 +26,11 @@ struct AppFolder
 // cannot be written is shared: each user then works in a folder of their
 // own, dataHome + "/sokuri", made on first use from copies of the installed
 // sokuri.ini, chasen.sh and plugins; what is already there is never
-// overwritten, so the user's changes stay. When that folder cannot be made,
-// errorText says so and the installed folder is used.
+// overwritten, so the user's changes stay. Every start adds the installed
+// plugin files the user's folder has not been given yet (a newer installation
+// brings new engines); a plugin file the user deleted is not brought back.
+// When that folder cannot be made, errorText says so and the installed folder
+// is used.
 AppFolder ChooseAppFolder(const QString& programDir, const QString& dataHome);
 
 // The user's data folder: $XDG_DATA_HOME, else $HOME/.local/share.

@@ -11,8 +11,16 @@ struct CatalogueEntry
     QString url;     // the engine's home page
     QString version; // the plugin file's version, possibly empty
     bool checked = false;
+    QString description = {}; // what the engine searches, possibly empty
 
-    QString tooltip() const { return QStringLiteral("Version ") + version; }
+    // "Version " and the version; a description follows on a line of its own.
+    QString tooltip() const
+    {
+        QString text = QStringLiteral("Version ") + version;
+        if (!description.isEmpty())
+            text += u'\n' + description;
+        return text;
+    }
 
     friend bool operator==(const CatalogueEntry&, const CatalogueEntry&) = default;
 };

@@ -37,6 +37,7 @@ QList<CatalogueEntry> ReadPluginFolder(const QString& pluginPath)
         entry.text = ini.value(init, QStringLiteral("name"));
         entry.url = ini.value(init, QStringLiteral("url"));
         entry.version = ini.value(init, QStringLiteral("version"));
+        entry.description = ini.value(init, QStringLiteral("description"));
         if (entry.text.isEmpty() || entry.url.isEmpty() || !IsSafePluginName(entry.text))
             continue;
         entries.append(entry);

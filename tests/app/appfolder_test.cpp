@@ -60,6 +60,34 @@ TEST(AppFolder, InstalledProgramWorksInTheUsersCopy)
     EXPECT_FALSE(second.madeNow);
     EXPECT_EQ(readFile(user + u"/sokuri.ini"), "[chasen]\r\ntype=1\r\n");
     EXPECT_TRUE(QFileInfo::exists(user + u"/plugins/beta.ini"));
+
+    // A newer installation brings a new engine and a newer alpha: the user's
+    // alpha stays, and beta, which the user deleted, does not come back.
+    writeFile(user + u"/plugins/alpha.ini", "[init]\r\nname=alpha\r\n; mine\r\n");
+    QFile::remove(user + u"/plugins/beta.ini");
+    writeFile(program.file(u"plugins/alpha.ini"_s), "[init]\r\nname=alpha\r\nversion=2\r\n");
+    writeFile(program.file(u"plugins/gamma.ini"_s), "[init]\r\nname=gamma\r\n");
+    ChooseAppFolder(program.path(), home.path());
+    EXPECT_EQ(readFile(user + u"/plugins/alpha.ini"), "[init]\r\nname=alpha\r\n; mine\r\n");
+    EXPECT_FALSE(QFileInfo::exists(user + u"/plugins/beta.ini"));
+    EXPECT_EQ(readFile(user + u"/plugins/gamma.ini"), "[init]\r\nname=gamma\r\n");
+}
+
+TEST(AppFolder, AFolderMadeBeforeTheListGetsOnlyTheMissingPlugins)
+{
+    TempAppDir program;
+    TempAppDir home;
+    install(program);
+    writeFile(program.file(u"plugins/beta.ini"_s), "[init]\r\nname=beta\r\n");
+    const QString user = home.file(u"sokuri"_s);
+    writeFile(user + u"/sokuri.ini", "[chasen]\r\ntype=1\r\n");
+    writeFile(user + u"/plugins/alpha.ini", "[init]\r\nname=alpha\r\n; mine\r\n");
+
+    const AppFolder folder = ChooseAppFolder(program.path(), home.path());
+    EXPECT_EQ(folder.path, user);
+    EXPECT_FALSE(folder.madeNow);
+    EXPECT_EQ(readFile(user + u"/plugins/alpha.ini"), "[init]\r\nname=alpha\r\n; mine\r\n");
+    EXPECT_EQ(readFile(user + u"/plugins/beta.ini"), "[init]\r\nname=beta\r\n");
 }
 
 TEST(AppFolder, UnmakeableUserFolderFallsBackToTheInstalledOne)

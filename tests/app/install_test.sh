@@ -52,6 +52,7 @@ user=$home/.local/share/sokuri
 [ -f "$user/sokuri.ini" ] || fail "no per-user sokuri.ini"
 [ -x "$user/chasen.sh" ] || fail "no per-user chasen.sh"
 [ -d "$user/plugins" ] || fail "no per-user plugins"
+[ -f "$user/plugins/arXiv.ini" ] || fail "the shipped engines' plugins were not copied"
 # A second start keeps the user's changed settings.
 printf '[chasen]\r\ntype=1\r\nhost=myhost\r\nport=31000\r\n' > "$user/sokuri.ini"
 out=$(HOME=$home XDG_DATA_HOME= "$prefix/bin/sokuri-cli" settings)

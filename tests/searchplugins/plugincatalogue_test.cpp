@@ -68,12 +68,18 @@ TEST_F(Catalogue, SortedByNameWithTooltipAndHomePage)
     plugin(u"a.ini"_s, u"Gamma"_s, u"http://g/"_s, u""_s);
     plugin(u"m.ini"_s, u"beta"_s, u"http://b/"_s);
     plugin(u"j.ini"_s, u"京都検索"_s, u"http://k/"_s);
+    writeSjisFile(paths.PluginPath + u"/d.ini",
+                  u"[init]\r\nname=delta\r\nurl=http://d/\r\nversion=1.0\r\n"
+                  u"description=京都の寺を検索します。\r\n"_s);
     catalogue.load(paths);
-    EXPECT_EQ(names(), QStringList({u"beta"_s, u"Gamma"_s, u"zeta"_s, u"京都検索"_s}));
+    EXPECT_EQ(names(), QStringList({u"beta"_s, u"delta"_s, u"Gamma"_s, u"zeta"_s, u"京都検索"_s}));
 
-    const QModelIndex gamma = catalogue.index(1);
+    const QModelIndex gamma = catalogue.index(2);
     EXPECT_EQ(gamma.data(Qt::ToolTipRole).toString(), u"Version ");
-    EXPECT_EQ(catalogue.index(2).data(Qt::ToolTipRole).toString(), u"Version 2.1");
+    EXPECT_EQ(catalogue.index(3).data(Qt::ToolTipRole).toString(), u"Version 2.1");
+    // A description follows the version on a line of its own.
+    EXPECT_EQ(catalogue.index(1).data(Qt::ToolTipRole).toString(),
+              u"Version 1.0\n京都の寺を検索します。");
     EXPECT_EQ(gamma.data(PluginCatalogue::UrlRole).toString(), u"http://g/");
     EXPECT_EQ(gamma.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     EXPECT_EQ(catalogue.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), u"サイト");

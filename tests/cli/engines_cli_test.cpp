@@ -1,0 +1,289 @@
+// The plugin files that ship for real engines, run through sokuri-cli search
+// against pages modelled on each engine's answer, served by a local engine.
+
+#include "encoding/codepage932.h"
+#include "support/testfiles.h"
+#include "testengine/testengine.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <vector>
+
+using namespace sokuri;
+using namespace sokuri::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int HangGuardMs = 60000;
+const QString Keywords = u"京都 寺"_s;
+
+struct Row
+{
+    QString title;
+    QString site;
+    QString link; // in the row's HTML; "{base}" stands for the local engine's address
+};
+
+struct ShippedEngine
+{
+    const char* id;             // the test case's name
+    QString plugin;             // the plugin's name, also its file's base name
+    QString homePage;           // its [init] url
+    QString page;               // the answer page under tests/data/engines
+    QList<QByteArray> sends;    // what the request holds
+    QList<Row> rows;            // the rows the page gives, in order
+    QString noLink = u"\x01"_s; // a link that no row may keep
+};
+
+QList<ShippedEngine> shippedEngines()
+{
+    const QByteArray keywords = "%E4%BA%AC%E9%83%BD+%E5%AF%BA";
+    const QByteArray browser = "\r\nUser-Agent: Mozilla/5.0 ";
+    return {
+        {"Wikipedia",
+         u"Wikipedia (日本語)"_s,
+         u"https://ja.wikipedia.org/"_s,
+         u"wikipedia.html"_s,
+         {"GET /w/index.php?search=" + keywords +
+          "&title=Special%3ASearch&fulltext=1&ns0=1&limit=20 HTTP/1.0\r\n"},
+         {{u"清水寺"_s, {}, u"{base}wiki/%E6%B8%85%E6%B0%B4%E5%AF%BA"_s},
+          {u"鹿苑寺"_s, {}, u"{base}wiki/%E9%B9%BF%E8%8B%91%E5%AF%BA"_s},
+          {u"京都の寺&神社"_s, {}, u"{base}wiki/%E4%BA%AC%E9%83%BD%E3%81%AE%E5%AF%BA%26"_s}}},
+        {"Wiktionary",
+         u"Wiktionary (日本語)"_s,
+         u"https://ja.wiktionary.org/"_s,
+         u"wiktionary.html"_s,
+         {"GET /w/index.php?search=" + keywords + "&title=Special%3ASearch&fulltext=1"},
+         {{u"寺"_s, {}, u"{base}wiki/%E5%AF%BA"_s},
+          {u"京都"_s, {}, u"{base}wiki/%E4%BA%AC%E9%83%BD"_s}}},
+        {"DuckDuckGo",
+         u"DuckDuckGo (日本)"_s,
+         u"https://duckduckgo.com/"_s,
+         u"duckduckgo.html"_s,
+         {"POST /html/ HTTP/1.0\r\n", "\r\n\r\nq=" + keywords + "&kl=jp-jp", browser,
+          "\r\nReferer: https://html.duckduckgo.com/\r\n"},
+         {{u"音羽山 清水寺"_s, u"jp.or.kiyomizudera.www"_s, u"https://www.kiyomizudera.or.jp/"_s},
+          {u"鹿苑寺 - Wikipedia"_s, u"org.wikipedia.ja"_s,
+           u"https://ja.wikipedia.org/wiki/%E9%B9%BF%E8%8B%91%E5%AF%BA"_s},
+          {u"寺社巡り & 御朱印 | 京都観光Navi"_s, u"travel.kyoto.ja"_s,
+           u"https://ja.kyoto.travel/temples/?area=higashiyama&"_s}},
+         u"duckduckgo.com/l/"_s},
+        {"Bing",
+         u"Bing (日本語)"_s,
+         u"https://www.bing.com/"_s,
+         u"bing.html"_s,
+         {"GET /search?q=" + keywords + "&setlang=ja&cc=JP HTTP/1.0\r\n", browser,
+          "\r\nAccept-Language: ja,en;q=0.5\r\n"},
+         {{u"音羽山 清水寺"_s, u"com.bing.www"_s, u"https://www.bing.com/ck/a?"_s},
+          {u"金閣寺（鹿苑寺）公式サイト"_s, u"jp.shokoku-ji.www"_s,
+           u"https://www.shokoku-ji.jp/kinkakuji/"_s},
+          {u"銀閣寺 & 哲学の道 | 京都観光Navi"_s, u"com.bing.www"_s,
+           u"https://www.bing.com/ck/a?"_s}}},
+        {"Kotobank",
+         u"コトバンク"_s,
+         u"https://kotobank.jp/"_s,
+         u"kotobank.html"_s,
+         {"GET /search?q=" + keywords + "&t=all HTTP/1.0\r\n"},
+         {{u"清水寺【きよみずでら】"_s,
+           {},
+           u"{base}word/%E6%B8%85%E6%B0%B4%E5%AF%BA-54211#w-1175873"_s},
+          {u"きよみず‐でら〔きよみづ‐〕【清水寺】"_s,
+           {},
+           u"{base}word/%E6%B8%85%E6%B0%B4%E5%AF%BA-54211#w-864211"_s},
+          {u"京都五山 きょうとござん"_s,
+           {},
+           u"{base}word/%E4%BA%AC%E9%83%BD%E4%BA%94%E5%B1%B1-56120"_s}}},
+        {"NDLSearch",
+         u"NDL サーチ"_s,
+         u"https://ndlsearch.ndl.go.jp/"_s,
+         u"ndlsearch.xml"_s,
+         {"GET /api/opensearch?any=" + keywords + "&cnt=20 HTTP/1.0\r\n"},
+         {{u"京都の寺社と庭園"_s, u"jp.go.ndl.ndlsearch"_s,
+           u"https://ndlsearch.ndl.go.jp/books/R100000002-I000008123456"_s},
+          {u"寺院建築 & 仏像 : 京都・奈良"_s, u"jp.go.ndl.ndlsearch"_s,
+           u"https://ndlsearch.ndl.go.jp/books/R100000002-I000009876543"_s}}},
+        {"HatenaBookmark",
+         u"はてなブックマーク"_s,
+         u"https://b.hatena.ne.jp/"_s,
+         u"hatena.xml"_s,
+         {"GET /search/text?q=" + keywords + "&mode=rss HTTP/1.0\r\n"},
+         {{u"紅葉シーズンの京都、寺の夜間拝観が始まる | 京都新聞デジタル"_s,
+           u"jp.co.kyoto-np.www"_s, u"https://www.kyoto-np.co.jp/articles/-/1234567"_s},
+          {u"京都の寺を一日で巡る & 食べ歩き"_s, u"com.hatenablog.example"_s,
+           u"https://example.hatenablog.com/entry/2026/11/20/kyoto"_s}}},
+        {"arXiv",
+         u"arXiv"_s,
+         u"https://arxiv.org/"_s,
+         u"arxiv.xml"_s,
+         {"GET /api/query?search_query=" + keywords + "&max_results=20 HTTP/1.0\r\n"},
+         {{u"Temple Records of Kyoto (京都): A Corpus of Pre-modern Japanese Documents"_s,
+           u"org.arxiv"_s, u"http://arxiv.org/abs/2411.01234v2"_s},
+          {u"Seismic Response of Wooden Pagodas & Temple Halls in Kyoto"_s, u"org.arxiv"_s,
+           u"http://arxiv.org/abs/2508.04321v1"_s}}},
+    };
+}
+
+// One engine of the table on 127.0.0.1, answering with its page at the path
+// of the plugin's action.
+struct LocalEngine
+{
+    explicit LocalEngine(ShippedEngine shipped)
+        : engine(std::move(shipped))
+    {}
+
+    ShippedEngine engine;
+    TestEngine server;
+    QString base; // http://127.0.0.1:port/
+};
+
+// Names the case in gtest's messages.
+void PrintTo(const ShippedEngine& engine, std::ostream* out)
+{
+    *out << engine.id;
+}
+
+class ShippedPlugins : public ::testing::Test
+{
+protected:
+    ShippedPlugins()
+    {
+        QObject::connect(&process, &QProcess::readyReadStandardError, &process,
+                         [this] { err += QString::fromUtf8(process.readAllStandardError()); });
+        writeFile(dir.file(u"sokuri.ini"_s), "[chasen]\r\ntype=0\r\nfilename=/usr/bin/chasen\r\n");
+    }
+
+    // Copies the plugin file of the fresh build's application folder into
+    // the test's folder with its action pointed at a local engine that
+    // answers with the engine's page; false when a step fails.
+    bool serve(LocalEngine& local)
+    {
+        const QString shipped =
+            QStringLiteral(SOKURI_APP_DIR "/plugins/") + local.engine.plugin + u".ini"_s;
+        QString text = cp932::decode(readFile(shipped));
+        const QRegularExpression action(u"^action=(\\S+)"_s, QRegularExpression::MultilineOption);
+        const QRegularExpressionMatch match = action.match(text);
+        if (text.isEmpty() || !match.hasMatch() || !local.server.listen()) {
+            ADD_FAILURE() << "cannot serve " << shipped.toStdString();
+            return false;
+        }
+        const QString path = QUrl(match.captured(1)).path();
+        local.base = u"http://127.0.0.1:%1/"_s.arg(local.server.port());
+        text.replace(match.capturedStart(1), match.capturedLength(1), local.base.chopped(1) + path);
+        writeSjisFile(dir.file(u"plugins/"_s + local.engine.plugin + u".ini"_s), text);
+
+        EnginePage page;
+        page.header = "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
+        page.body = readFile(QStringLiteral(SOKURI_TEST_DATA_DIR "/engines/") + local.engine.page);
+        local.server.setPage(path, page);
+        return !page.body.isEmpty();
+    }
+
+    // sokuri-cli in the test's folder; the engines answer while it runs.
+    QList<QJsonObject> search(const QStringList& arguments)
+    {
+        err.clear();
+        process.setProgram(QStringLiteral(SOKURI_APP_DIR "/sokuri-cli"));
+        process.setArguments(QStringList{u"--app-dir"_s, dir.path(), u"search"_s} + arguments +
+                             QStringList{u"--format"_s, u"jsonl"_s, Keywords});
+        QSignalSpy finished(&process, &QProcess::finished);
+        process.start();
+        if (!finished.wait(HangGuardMs)) {
+            ADD_FAILURE() << "sokuri-cli did not end";
+            return {};
+        }
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+        QList<QJsonObject> rows;
+        const QString out = QString::fromUtf8(process.readAllStandardOutput());
+        for (const QString& line : out.split(u'\n', Qt::SkipEmptyParts))
+            rows.append(QJsonDocument::fromJson(line.toUtf8()).object());
+        return rows;
+    }
+
+    TempAppDir dir;
+    QProcess process;
+    QString err;
+};
+
+class ShippedEngineTable : public ShippedPlugins,
+                           public ::testing::WithParamInterface<ShippedEngine>
+{};
+
+} // namespace
+
+TEST_P(ShippedEngineTable, FindsTheRowsOfItsEnginesPage)
+{
+    LocalEngine local(GetParam());
+    ASSERT_TRUE(serve(local));
+    const QList<QJsonObject> rows = search({u"--plugin"_s, local.engine.plugin});
+
+    ASSERT_EQ(local.server.requests().size(), 1);
+    const QByteArray request = local.server.requests().constFirst();
+    for (const QByteArray& part : local.engine.sends)
+        EXPECT_TRUE(request.contains(part)) << part.toStdString() << " not in\n"
+                                            << request.toStdString();
+
+    ASSERT_EQ(rows.size(), local.engine.rows.size()) << err.toStdString();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const Row& expected = local.engine.rows[i];
+        const QString html = rows[i][u"html"].toString();
+        EXPECT_EQ(rows[i][u"title"].toString(), expected.title);
+        EXPECT_EQ(rows[i][u"plugin"].toString(), local.engine.plugin);
+        EXPECT_EQ(rows[i][u"site"].toString(), expected.site) << expected.title.toStdString();
+        const QString link = QString(expected.link).replace(u"{base}"_s, local.base);
+        EXPECT_TRUE(html.contains(link)) << link.toStdString() << " not in " << html.toStdString();
+        EXPECT_FALSE(html.contains(local.engine.noLink)) << html.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryShippedEngine, ShippedEngineTable,
+                         ::testing::ValuesIn(shippedEngines()),
+                         [](const auto& info) { return std::string(info.param.id); });
+
+TEST_F(ShippedPlugins, AllRealEnginesInOneRun)
+{
+    std::vector<std::unique_ptr<LocalEngine>> engines;
+    for (const ShippedEngine& engine : shippedEngines()) {
+        engines.push_back(std::make_unique<LocalEngine>(engine));
+        ASSERT_TRUE(serve(*engines.back()));
+    }
+    const QList<QJsonObject> rows = search({u"--all"_s});
+
+    for (const auto& local : engines) {
+        qsizetype found = 0;
+        for (const QJsonObject& row : rows) {
+            if (row[u"plugin"].toString() == local->engine.plugin) {
+                ++found;
+                EXPECT_FALSE(row[u"title"].toString().trimmed().isEmpty());
+            }
+        }
+        EXPECT_EQ(found, local->engine.rows.size()) << local->engine.plugin.toStdString();
+    }
+}
+
+TEST_F(ShippedPlugins, TheBuildListsEveryShippedEngine)
+{
+    QSignalSpy finished(&process, &QProcess::finished);
+    process.start(QStringLiteral(SOKURI_APP_DIR "/sokuri-cli"),
+                  {u"--app-dir"_s, QStringLiteral(SOKURI_APP_DIR), u"plugins"_s});
+    ASSERT_TRUE(finished.wait(HangGuardMs));
+    ASSERT_EQ(process.exitCode(), 0) << err.toStdString();
+    const QStringList lines =
+        QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    for (const ShippedEngine& engine : shippedEngines()) {
+        EXPECT_TRUE(lines.contains(engine.plugin + u'\t' + engine.homePage + u"\t1.0"_s))
+            << engine.plugin.toStdString();
+    }
+    // The local demos stay, so a first search works without the internet.
+    EXPECT_TRUE(lines.contains(u"デモ検索 (UTF-8)\thttp://127.0.0.1:31080/\t1.0"_s));
+}
