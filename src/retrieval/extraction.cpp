@@ -14,8 +14,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <deque>
-#include <functional>
+#include <forward_list>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -321,7 +320,7 @@ QString textOutsideTags(QStringView anchor)
     // Character references stand for their characters ("&amp;" is "&").
     QString decoded;
     QStringView view(text.data(), text.size());
-    if (view.contains(u'&')) {
+    if (findChar(view, QChar(u'&'), 0) >= 0) {
         decoded = DecodeCharacterReferences(view);
         view = decoded;
     }
@@ -355,7 +354,6 @@ class AnchorScanner
 public:
     explicit AnchorScanner(QStringView text)
         : text_(text)
-        , gt_([text](qsizetype p) { return findChar(text, u'>', p); })
     {}
 
     // The next anchor tag from `from` on; an invalid AnchorTag when none.
@@ -366,8 +364,8 @@ public:
              v = findNoCase(text_, "<a"_L1, v + 1)) {
             if (!isBlank(text_[v + 2]))
                 continue;
-            AnchorTag tag{v, -1, gt_.from(v)};
-            if (v + 7 <= size && findNoCase(text_.sliced(v, 7), "<a href"_L1, 0) == 0) {
+            AnchorTag tag{v, -1, tagEnd(v)};
+            if (isLiteralAnchor(v)) {
                 if (v + 7 < size && text_[v + 7] == u'=')
                     tag.hrefEq = v + 7;
                 return tag;
@@ -383,6 +381,30 @@ public:
     }
 
 private:
+    // Whether "<a href" (any letter case) stands at v, where "<a" and a blank
+    // are already known to stand.
+    bool isLiteralAnchor(qsizetype v) const
+    {
+        if (v + 7 > text_.size() || text_[v + 2] != u' ')
+            return false;
+        static constexpr char16_t href[] = u"href";
+        for (int i = 0; i < 4; ++i) {
+            if ((text_[v + 3 + i].unicode() | 0x20) != href[i])
+                return false;
+        }
+        return true;
+    }
+
+    // The first ">" from v on, or -1; asked at ascending positions.
+    qsizetype tagEnd(qsizetype v)
+    {
+        if (gtFrom_ < 0 || v < gtFrom_ || (gt_ >= 0 && gt_ < v)) {
+            gt_ = findChar(text_, QChar(u'>'), v);
+            gtFrom_ = v;
+        }
+        return gt_;
+    }
+
     // The "=" of the attribute "href=" in the tag from `from` to tagEnd (the
     // attribute name stands after a blank or a quote), or -1. Several "<a"
     // in one tag share the answer while it lies after them.
@@ -406,7 +428,8 @@ private:
     }
 
     QStringView text_;
-    NextMatch<std::function<qsizetype(qsizetype)>> gt_;
+    qsizetype gtFrom_ = -1;
+    qsizetype gt_ = -1;
     qsizetype lastTagEnd_ = -1;
     qsizetype lastFrom_ = -1;
     qsizetype lastHref_ = -1;
@@ -415,18 +438,36 @@ private:
 // The longest link that is looked at for a real address in it.
 constexpr qsizetype MaxUnwrappedLink = 8192;
 
+// The anchor tags of an entry, in order, up to the first with no ">" after
+// it (neither it nor any later one is a tag): found once, for the title and
+// for the rewriting.
+using AnchorTags = QVarLengthArray<AnchorTag, 16>;
+
+AnchorTags anchorTagsOf(QStringView text)
+{
+    AnchorTags tags;
+    AnchorScanner scanner(text);
+    for (AnchorTag tag = scanner.next(0); tag.start >= 0 && tag.end >= 0;
+         tag = scanner.next(tag.start + 1))
+        tags.append(tag);
+    return tags;
+}
+
 // The title link: the first anchor element (an anchor tag up to the first
 // "</a>" after it, tags included) that has text, with that text as title.
 // With a title marker, only anchors at or after its first occurrence count.
 // No such anchor gives an empty link and title.
-QStringView titleAnchor(QStringView text, QStringView titleStart, QString& title)
+QStringView titleAnchor(QStringView text, const AnchorTags& tags, QStringView titleStart,
+                        QString& title)
 {
-    AnchorScanner anchors(text);
     qsizetype s = titleStart.isEmpty() ? 0 : findExact(text, titleStart, 0);
+    const AnchorTag* tag = tags.begin();
     while (s >= 0) {
-        const qsizetype v = anchors.next(s).start;
-        if (v < 0)
+        while (tag != tags.end() && tag->start < s)
+            ++tag;
+        if (tag == tags.end())
             break;
+        const qsizetype v = tag->start;
         const qsizetype w = findNoCase(text, "</a>"_L1, v);
         if (w < 0)
             break;
@@ -585,14 +626,15 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 // stays linear in the entry's length. Returns the rewritten text; when
 // nothing changes, the entry itself (whole, when the caller holds it as a
 // string, is shared).
-QString rewrittenEntry(QStringView text, const PluginSlot& slot, const QString* whole)
+QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlot& slot,
+                       const QString* whole)
 {
     static const QString target = u" target=\"_sokuri\""_s;
     const QString& baseUrl = slot.BaseUrl;
     const QStringView scheme = schemeOf(baseUrl);
     Edits edits;
     // The unwrapped addresses that edits insert, kept while the edits use them.
-    std::deque<QString> addresses;
+    std::forward_list<QString> addresses;
 
     // Anchors: made absolute and given the target unless the tag names one
     // before its ">". An anchor with no ">" after it is no tag: it, and so
@@ -603,15 +645,13 @@ QString rewrittenEntry(QStringView text, const PluginSlot& slot, const QString* 
     qsizetype tagEnd = -1;
     auto nextTarget = NextMatch(
         [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), "target"_L1, p); });
-    AnchorScanner anchors(text);
     // A quoted link ends at its quote; one that holds "<" is none. So the
     // links that are unwrapped never overlap, and each character is looked
     // at once.
     auto nextQuote = NextMatch([&text](qsizetype p) { return findChar(text, u'"', p); });
     auto nextApostrophe = NextMatch([&text](qsizetype p) { return findChar(text, u'\'', p); });
     auto nextLt = NextMatch([&text](qsizetype p) { return findChar(text, u'<', p); });
-    for (AnchorTag anchor = anchors.next(0); anchor.start >= 0 && anchor.end >= 0;
-         anchor = anchors.next(anchor.start + 1)) {
+    for (const AnchorTag& anchor : tags) {
         if (anchor.hrefEq < 0)
             continue;
         const qsizetype w = anchor.start;
@@ -626,8 +666,8 @@ QString rewrittenEntry(QStringView text, const PluginSlot& slot, const QString* 
             if (end >= 0 && end - start <= MaxUnwrappedLink && (lt < 0 || lt > end)) {
                 address = unwrappedAddress(text.sliced(start, end - start), slot.LinkParam);
                 if (!address.isEmpty()) {
-                    addresses.push_back(EscapeHtml(address));
-                    edits.push_back({start, LinkRule, end - start, addresses.back()});
+                    addresses.push_front(EscapeHtml(address));
+                    edits.push_back({start, LinkRule, end - start, addresses.front()});
                 }
             }
         }
@@ -796,10 +836,12 @@ ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
     }
     // The title link is taken before any rewriting; a redirect link stands
     // for the address it carries.
-    const QStringView anchor = titleAnchor(entry, slot.TitleStart, row.title);
-    const QString address = unwrappedAddress(anchorLink(anchor), slot.LinkParam);
+    const AnchorTags tags = anchorTagsOf(entry);
+    const QStringView anchor = titleAnchor(entry, tags, slot.TitleStart, row.title);
+    const QString address =
+        slot.LinkParam.isEmpty() ? QString() : unwrappedAddress(anchorLink(anchor), slot.LinkParam);
     row.site = address.isEmpty() ? siteOf(anchor) : siteOf(address);
-    row.html = rewrittenEntry(entry, slot, whole);
+    row.html = rewrittenEntry(entry, tags, slot, whole);
     row.relevance = relevanceFigure(slot, state, row.html);
     return row;
 }
