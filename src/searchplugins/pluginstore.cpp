@@ -9,10 +9,33 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
 namespace sokuri {
+
+namespace {
+
+// The desktop's trash lives in the user's data folder; without that folder
+// Qt 6.4 makes a trash relative to the working folder, so the file is
+// deleted instead.
+bool moveToTrash(QFile& file)
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty() || !QFileInfo(data).isDir())
+        return false;
+    const QString before = file.fileName();
+    if (!file.moveToTrash())
+        return false;
+    if (QFileInfo(file.fileName()).isAbsolute())
+        return true;
+    QFile::remove(file.fileName());
+    file.setFileName(before);
+    return true;
+}
+
+} // namespace
 
 QString FindPluginFile(const AppPaths& paths, const QString& name)
 {
@@ -53,7 +76,7 @@ bool RemovePlugin(const AppPaths& paths, const QString& name, QString* errorText
         return false;
     }
     QFile plugin(file);
-    if (plugin.moveToTrash() || plugin.remove())
+    if (moveToTrash(plugin) || plugin.remove())
         return true;
     if (errorText)
         *errorText = file + u" を削除できません。(" + plugin.errorString() + u")";
