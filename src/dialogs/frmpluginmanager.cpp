@@ -117,8 +117,8 @@ void frmPluginManager::installFromFile()
 {
     const QString file = m_dialogs.openFileName(
         {QDir::homePath(), {}, {u"プラグイン (*.ini)"_s, u"すべてのﾌｧｲﾙ (*)"_s}, {}});
-    if (!file.isEmpty())
-        start(m_installer->install(file));
+    if (!file.isEmpty() && m_installer->install(file))
+        updateButtons();
 }
 
 void frmPluginManager::installFromAddress()
@@ -128,7 +128,8 @@ void frmPluginManager::installFromAddress()
         m_messages.critical({u"アドレスを入力してください。"_s, InstallTitle});
         return;
     }
-    start(m_installer->install(address));
+    if (m_installer->install(address))
+        updateButtons();
 }
 
 void frmPluginManager::importOpenSearch()
@@ -138,13 +139,7 @@ void frmPluginManager::importOpenSearch()
         source = m_dialogs.openFileName(
             {QDir::homePath(), {}, {u"OpenSearch 記述 (*.xml)"_s, u"すべてのﾌｧｲﾙ (*)"_s}, {}});
     }
-    if (!source.isEmpty())
-        start(m_installer->importOpenSearch(source));
-}
-
-void frmPluginManager::start(bool started)
-{
-    if (started)
+    if (!source.isEmpty() && m_installer->importOpenSearch(source))
         updateButtons();
 }
 

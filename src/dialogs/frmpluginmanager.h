@@ -43,7 +43,6 @@ private:
     void installFromAddress();
     void importOpenSearch();
     void removeSelected();
-    void start(bool started);
     void installFinished(const PluginInstallResult& result);
     void updateButtons();
 

@@ -103,6 +103,10 @@ TEST_F(Install, FromAFileAndFromAnAddressOverHttpAndHttpsKeepingTheOthersMarks)
     const QByteArray sjis = cp932::encode(pluginText(u"国会図書館"_s));
     engine.setPage(u"/ndl.ini"_s, servedAs(sjis));
     tls.setPage(u"/secure.ini"_s, servedAs(cp932::encode(pluginText(u"secure"_s))));
+    EnginePage moved;
+    moved.header = "HTTP/1.0 302 Found\r\nLocation: /moved-here.ini\r\n\r\n";
+    engine.setPage(u"/moved.ini"_s, moved);
+    engine.setPage(u"/moved-here.ini"_s, servedAs(pluginText(u"moved"_s).toLatin1()));
 
     const struct
     {
@@ -114,6 +118,7 @@ TEST_F(Install, FromAFileAndFromAnAddressOverHttpAndHttpsKeepingTheOthersMarks)
         {address(u"/ndl.ini"_s), u"国会図書館"_s, sjis},
         {u"https://localhost:%1/secure.ini"_s.arg(tls.port()), u"secure"_s,
          cp932::encode(pluginText(u"secure"_s))},
+        {address(u"/moved.ini"_s), u"moved"_s, pluginText(u"moved"_s).toLatin1()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.source.toStdString());
@@ -125,8 +130,8 @@ TEST_F(Install, FromAFileAndFromAnAddressOverHttpAndHttpsKeepingTheOthersMarks)
     QStringList names;
     for (const CatalogueEntry& entry : catalogue.entries())
         names.append(entry.text);
-    EXPECT_EQ(names,
-              QStringList({u"beta"_s, u"gamma"_s, u"secure"_s, u"国会図書館"_s, u"青空文庫"_s}));
+    EXPECT_EQ(names, QStringList({u"beta"_s, u"gamma"_s, u"moved"_s, u"secure"_s, u"国会図書館"_s,
+                                  u"青空文庫"_s}));
     EXPECT_EQ(catalogue.checkedNames(), QStringList{u"beta"_s});
 }
 
