@@ -303,6 +303,11 @@ std::optional<Request> buildRequest(const Template& url, const Description& desc
         failure = u"テンプレートに {searchTerms} の引数がありません"_s;
         return std::nullopt;
     }
+    // Input lines are numbered with two digits.
+    if (request.inputLines.size() > 99) {
+        failure = u"テンプレートの引数が多すぎます (99 まで)"_s;
+        return std::nullopt;
+    }
     return request;
 }
 

@@ -102,6 +102,9 @@ TEST(OpenSearchImport, MakesAFeedPluginFromAnRssOrAtomTemplate)
 TEST(OpenSearchImport, RefusesWhatNoFeedPluginCanDoWithTheReason)
 {
     const QString rss = u"<Url type=\"application/rss+xml\" template=\"%1\"/>"_s;
+    QString many = u"http://h.example/api?q={searchTerms}"_s;
+    for (int i = 0; i < 99; ++i)
+        many += u"&amp;p%1=1"_s.arg(i);
     const struct
     {
         QByteArray description;
@@ -118,6 +121,7 @@ TEST(OpenSearchImport, RefusesWhatNoFeedPluginCanDoWithTheReason)
          u"キーワードがアドレスのパスにあります"_s},
         {description(rss.arg(u"http://h.example/api?search_query=all:{searchTerms}"_s)),
          u"キーワードの前後に文字が付く引数"_s},
+        {description(rss.arg(many)), u"引数が多すぎます"_s},
         {description(rss.arg(u"http://h.example/api?format=rss"_s)),
          u"{searchTerms} の引数がありません"_s},
         {description(rss.arg(u"ftp://h.example/api?q={searchTerms}"_s)),
