@@ -167,12 +167,9 @@ bool fillParameters(QString& text, const Template& url, const Description& descr
         filled += QStringView(text).sliced(last, match.capturedStart() - last);
         last = match.capturedEnd();
         ++count;
-        QString name = match.captured(1).trimmed();
-        const bool optional = name.endsWith(u'?');
-        if (optional) {
-            name.chop(1);
+        const QString name = match.captured(1).trimmed();
+        if (name.endsWith(u'?'))
             continue;
-        }
         onlyOptional = false;
         QString value;
         if (name == u"count")
@@ -243,7 +240,8 @@ std::optional<Request> buildRequest(const Template& url, const Description& desc
     }
 
     Request request;
-    const QString authority = scheme + u"://" + baseUrl.authority(QUrl::FullyEncoded);
+    const QString authority =
+        scheme + u"://" + baseUrl.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded);
     const QString path = baseUrl.path(QUrl::FullyEncoded);
     request.action = authority + (path.isEmpty() ? u"/"_s : path);
     request.home = authority + u'/';
