@@ -117,4 +117,77 @@ PluginSlot PageSlot(const QString& charset)
     return slot;
 }
 
+namespace {
+
+QString longLineEntry(qsizetype i)
+{
+    const QString n = QString::number(i);
+    const QString host = u"www"_s + QString::number(i % 17) + u".example.co.jp"_s;
+    QString text =
+        u"<li class=\"b_algo\" data-tag=\"\" data-partnertag=\"\">"_s
+        u"<div class=\"b_tpcn\"><a class=\"tilk\" aria-label=\"京都観光 "_s +
+        n + u"\" href=\"https://"_s + host + u"/\" h=\"ID=SERP,"_s + n +
+        u".1\"><div class=\"tpic\"><div class=\"wr_fav\"><img class=\"rms_img\" "
+        u"height=\"16\" width=\"16\" src=\"data:image/png;base64,iVBORw0KGgo\"/>"
+        u"</div></div><div class=\"tptxt\"><div class=\"tptt\">京都観光 "_s +
+        n + u"</div><div class=\"tpmeta\"><div class=\"b_attribution\"><cite>https://"_s + host +
+        u" › temples</cite></div></div></div></a></div>"
+        u"<h2 class=\"\"><a target=\"_blank\" href=\"https://www.bing.com/ck/a?!&amp;&amp;p="_s +
+        QString(48, u'a') + n +
+        u"&amp;ptn=3&amp;ver=2&amp;u=a1aHR0cHM6Ly93d3cuZXhhbXBsZS5jby5qcC8&amp;ntb=1\" "
+        u"h=\"ID=SERP,"_s +
+        n + u".2\">京都の寺 &amp; 庭園 &#8211; 第"_s + n +
+        u"回</a></h2><div class=\"b_caption\"><p class=\"b_lineclamp2\">"
+        u"<span class=\"news_dt\">2026/11/02</span>&nbsp;&#0183; 平安京の"
+        u"<strong>寺</strong>と季節の庭園、拝観の時間と料金を紹介します。</p>"_s;
+    if (i % 5 == 0)
+        text += u"<ul class=\"b_vList\"><li><a href=\"https://"_s + host +
+                u"/a\">拝観</a></li><li><a href=\"https://"_s + host + u"/b\">地図</a></li></ul>"_s;
+    return text + u"</div></li>"_s;
+}
+
+} // namespace
+
+PageText MakeLongLinePage(qint64 targetBytes)
+{
+    PageText page;
+    qint64 bytes = 0;
+    const auto add = [&page, &bytes](const QString& line) {
+        page.lines.append(line + u"\r\n"_s);
+        bytes += page.lines.back().toUtf8().size();
+    };
+    add(u"HTTP/1.1 200 OK"_s);
+    add(u"Content-Type: text/html; charset=utf-8"_s);
+    add(QString());
+    add(u"<!DOCTYPE html><html lang=\"ja\"><head><title>京都 寺 - 検索</title></head>"_s);
+    QString line = u"<body><main aria-label=\"検索結果\"><ol id=\"b_results\" class=\"\">"_s;
+    while (bytes + line.toUtf8().size() < targetBytes) {
+        line += longLineEntry(page.entries++);
+        if (line.size() > 60000) {
+            add(line);
+            line.clear();
+        }
+    }
+    add(line + u"</ol></main><footer>次へ</footer></body></html>"_s);
+    return page;
+}
+
+PluginSlot LongLineSlot()
+{
+    PluginSlot slot;
+    slot.Name = u"bench"_s;
+    slot.Scheme = u"https"_s;
+    slot.Host = u"www.bing.com"_s;
+    slot.Port = 443;
+    slot.Path = u"/search"_s;
+    slot.BaseUrl = u"https://www.bing.com/"_s;
+    slot.ResultCharset = u"utf-8"_s;
+    slot.ListStart = u"<ol id=\"b_results\""_s;
+    slot.ListEnd = u"</ol></main>"_s;
+    slot.ItemStart = u"<li class=\"b_algo\""_s;
+    slot.ItemEnd = u"</div></li>"_s;
+    slot.TitleStart = u"<h2"_s;
+    return slot;
+}
+
 } // namespace sokuri::bench

@@ -44,4 +44,12 @@ QByteArray EncodePageBytes(const PageText& page, const QString& charset);
 // The plugin of the pages: the markers of their result list.
 PluginSlot PageSlot(const QString& charset);
 
+// A page as today's large engines send it, in UTF-8: result lists on lines
+// of about 100 KB, entries of about 1.2 KB that open with a link to the site,
+// hold the title link in a heading with attributes before its href,
+// character references in titles and snippets, and nested lists.
+PageText MakeLongLinePage(qint64 targetBytes);
+// The plugin of those pages (the title after "<h2").
+PluginSlot LongLineSlot();
+
 } // namespace sokuri::bench

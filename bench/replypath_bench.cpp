@@ -39,10 +39,9 @@ constexpr qsizetype ArrivalBytes = 64 * 1024;
 
 // The reply path over bytes; expected is the number of entries the page
 // holds (0: not known, nothing checked).
-void readReply(benchmark::State& st, const QByteArray& bytes, const QString& charset,
+void readReply(benchmark::State& st, const QByteArray& bytes, const PluginSlot& slotTemplate,
                qsizetype expected)
 {
-    const PluginSlot slotTemplate = PageSlot(charset);
     std::vector<QList<ResultRow>> batches;
     qsizetype found = 0;
     for (auto _ : st) {
@@ -162,9 +161,23 @@ int main(int argc, char** argv)
                 "BM_ReplyPath/" + charset.toStdString() + "/" + std::to_string(size);
             benchmark::RegisterBenchmark(name.c_str(), [charset, size](benchmark::State& st) {
                 const EncodedPage& page = encodedPage(charset, size);
-                readReply(st, page.bytes, charset, page.entries);
+                readReply(st, page.bytes, PageSlot(charset), page.entries);
             })->Unit(benchmark::kMillisecond);
         }
+    }
+    // Today's large engines: whole result lists on lines of about 100 KB.
+    for (const qint64 size : {1'000'000, 10'000'000}) {
+        const std::string name = "BM_ReplyPathLongLines/utf-8/" + std::to_string(size);
+        benchmark::RegisterBenchmark(name.c_str(), [size](benchmark::State& st) {
+            static std::map<qint64, std::pair<QByteArray, qsizetype>> pages;
+            auto& [bytes, entries] = pages[size];
+            if (bytes.isEmpty()) {
+                const PageText text = MakeLongLinePage(size);
+                bytes = text.lines.join(QString()).toUtf8();
+                entries = text.entries;
+            }
+            readReply(st, bytes, LongLineSlot(), entries);
+        })->Unit(benchmark::kMillisecond);
     }
     if (!options.pageFile.empty()) {
         QFile file(QString::fromStdString(options.pageFile));
@@ -175,7 +188,7 @@ int main(int argc, char** argv)
         const QByteArray bytes = file.readAll();
         const QString charset = QString::fromStdString(options.charset);
         benchmark::RegisterBenchmark("BM_ReplyPathFile", [bytes, charset](benchmark::State& st) {
-            readReply(st, bytes, charset, 0);
+            readReply(st, bytes, PageSlot(charset), 0);
         })->Unit(benchmark::kMillisecond);
     }
     benchmark::RunSpecifiedBenchmarks();

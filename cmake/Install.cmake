@@ -40,6 +40,9 @@ foreach(program ${_sokuri_programs})
 endforeach()
 
 install(FILES data/sokuri.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# The document type (.skr), so that desktops open documents with Sokuri.
+install(FILES data/sokuri-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME sokuri.xml)
 install(FILES data/icons/sokuri.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
@@ -52,5 +55,5 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6network6 (>= 6.4), qt6-qpa-plugins, libicu72, chasen, fonts-ipafont-gothic")
+    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6network6 (>= 6.4), qt6-qpa-plugins, libicu72, libxml2, chasen, fonts-ipafont-gothic")
 include(CPack)

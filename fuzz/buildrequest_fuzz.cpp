@@ -57,12 +57,17 @@ void checkRequest(const PluginSlot& slot, bool usable, const QString& keywords)
     const qsizetype head = request.indexOf("\r\n\r\n");
     Check(head >= 0, "the request has its empty line");
     const QByteArray lines = request.first(head);
-    // The request line and the Host line, and for POST the two form headers:
-    // nothing from the plugin file adds a line.
-    const qsizetype expected = slot.Method.compare(u"post", Qt::CaseInsensitive) == 0 ? 3 : 1;
+    // The request line, the Host and User-Agent lines, the plugin's own header
+    // lines, and for POST the two form headers: every line the plugin file
+    // names is one line, and nothing else from it adds one.
+    const qsizetype expected =
+        2 + slot.Headers.size() + (slot.Method.compare(u"post", Qt::CaseInsensitive) == 0 ? 2 : 0);
     Check(lines.count("\r\n") == expected && lines.count('\r') == expected &&
               lines.count('\n') == expected,
-          "the plugin file cannot add header lines to the request");
+          "the plugin file adds only its own header lines to the request");
+    Check(std::all_of(slot.Headers.begin(), slot.Headers.end(),
+                      [](const QString& line) { return line.indexOf(u':') > 0; }),
+          "every header line of the plugin has a name");
 }
 
 } // namespace

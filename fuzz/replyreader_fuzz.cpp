@@ -7,11 +7,15 @@
 //   charset, ListStart, ListEnd, ItemStart, ItemEnd, RelevanceStart,
 //   RelevanceEnd, BannerStart, BannerEND, BaseUrl (Shift_JIS, as in a plugin
 //   file), the piece sizes of the arrivals (decimal numbers separated by
-//   commas, used in turn, 0 counting as 1; none: one arrival), and how many
-//   times the reply comes one after the other (1 to 16, for lines beyond the
-//   line limit).
+//   commas, used in turn, 0 counting as 1; none: one arrival), how many
+//   times the reply comes one after the other (1 to 2048, for lines beyond the
+//   line limit), TitleStart, LinkParam, and "feed" for feed entries.
+//
+// The reply goes through the watch for redirects first, as a connection's
+// does.
 
 #include "retrieval/extraction.h"
+#include "retrieval/replyhead.h"
 #include "retrieval/replyreader.h"
 
 #include "encoding/codepage932.h"
@@ -41,6 +45,9 @@ enum Field {
     BaseUrl,
     Pieces,
     Repeat,
+    TitleStart,
+    LinkParam,
+    Format,
     FieldCount
 };
 
@@ -81,10 +88,13 @@ Input parse(QByteArrayView bytes)
     slot.BannerStart = text(BannerStart);
     slot.BannerEnd = text(BannerEnd);
     slot.BaseUrl = text(BaseUrl);
+    slot.TitleStart = text(TitleStart);
+    slot.LinkParam = text(LinkParam);
+    slot.Feed = fields[Format] == "feed";
     input.pieces = fuzz::PieceSizes(fields[Pieces]);
     const QByteArrayView reply = headerEnd < 0 ? QByteArrayView() : bytes.sliced(headerEnd + 1);
     input.reply = reply.toByteArray().repeated(std::clamp<qsizetype>(
-        fields[Repeat].isEmpty() ? 1 : fuzz::Number(fields[Repeat], 16), 1, 16));
+        fields[Repeat].isEmpty() ? 1 : fuzz::Number(fields[Repeat], 2048), 1, 2048));
     return input;
 }
 
@@ -109,14 +119,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const Input input = parse(fuzz::InputBytes(data, size));
 
-    // The reply in the pieces the input names.
+    // The reply in the pieces the input names, through the watch for
+    // redirects and then the line reader.
     PluginSlot slot = input.slot;
     SlotState state;
     QList<ResultRow> rows;
+    ReplyHead head;
+    QByteArray held;
     fuzz::InPieces(input.reply, input.pieces, [&](QByteArrayView piece) {
-        ReadReplyBytes(slot, state, piece, rows);
+        if (head.verdict() == ReplyHead::Undecided) {
+            if (head.take(piece) == ReplyHead::Undecided)
+                return;
+            held = head.takeHeld();
+            Check(input.reply.startsWith(held), "the held head is the start of the reply");
+            if (head.verdict() == ReplyHead::Redirect)
+                Check(!head.location().isEmpty(), "a redirect names where it leads");
+            piece = held;
+        }
+        if (head.verdict() == ReplyHead::Lines)
+            ReadReplyBytes(slot, state, piece, rows);
         checkState(state);
     });
+    ReplyHead whole;
+    whole.take(input.reply);
+    Check(whole.verdict() == head.verdict() && whole.location() == head.location(),
+          "the verdict on the head does not depend on how the reply arrives");
+    if (head.verdict() != ReplyHead::Lines) {
+        rows.clear();
+        slot = input.slot;
+        state = SlotState();
+        ReadReplyBytes(slot, state, input.reply, rows);
+    }
     checkRows(slot, rows);
 
     // Where the arrivals break the reply makes no difference.

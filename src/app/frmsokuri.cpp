@@ -1,11 +1,15 @@
 #include "app/frmsokuri.h"
 
+#include "app/recentfilesmenu.h"
+#include "app/resultslistcommands.h"
 #include "app/searchrun.h"
+#include "app/windowgeometry.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmoptions.h"
 #include "dialogs/frmpluginmanager.h"
 #include "dialogs/frmpluginupdate.h"
 #include "documents/documentcommands.h"
+#include "documents/documentlocation.h"
 #include "encoding/codepage932.h"
 #include "platform/desktopbrowser.h"
 #include "platform/externalbrowser.h"
@@ -13,12 +17,16 @@
 #include "platform/qtmessagesink.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultpage.h"
+#include "retrieval/resultsexport.h"
 #include "retrieval/resultsfilter.h"
 #include "searchplugins/pluginstore.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -30,6 +38,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QMovie>
 #include <QPushButton>
@@ -285,6 +294,13 @@ void frmSokuri::buildControls()
             &ResultsModel::columnClicked);
     connect(&m_results, &ResultsModel::sortChanged, this, &frmSokuri::showSortIndicator);
     connect(m_webBrowser1, &QTextBrowser::anchorClicked, this, &frmSokuri::WebBrowser1_LinkClick);
+
+    // Enter, a double-click and the pop-up menu open a row's address in the
+    // result window; Ctrl+C copies the selected rows.
+    m_resultsCommands = new ResultsListCommands(*m_listView2, this);
+    connect(m_resultsCommands, &ResultsListCommands::openRequested, this,
+            [this](const QString& address) { OpenInBrowser(address, u"_sokuri"_s); });
+    setAcceptDrops(true);
 }
 
 QAction* frmSokuri::addMenuEntry(QMenu* menu, const QString& name, const QString& caption,
@@ -306,6 +322,11 @@ void frmSokuri::buildMenus()
     // mnuFileSave is Save As.
     addMenuEntry(file, u"mnuFileSaveas"_s, u"上書き保存(&S)"_s, &frmSokuri::mnuFileSaveas_Click);
     addMenuEntry(file, u"mnuFileSave"_s, u"名前を付けて保存(&A)"_s, &frmSokuri::mnuFileSave_Click);
+    file->addSeparator();
+    m_recentMenu = new RecentFilesMenu(u"最近使ったファイル"_s, *m_messages, file);
+    file->addMenu(m_recentMenu);
+    connect(m_recentMenu, &RecentFilesMenu::chosen, this, &frmSokuri::openDocumentFile);
+    addMenuEntry(file, u"mnuFileExport"_s, u"結果を書き出す…"_s, &frmSokuri::mnuFileExport_Click);
     file->addSeparator()->setObjectName(u"mnuFileList1"_s);
     addMenuEntry(file, u"mnuFileEnd"_s, u"終了(&X)"_s, &frmSokuri::mnuFileEnd_Click);
 
@@ -381,11 +402,18 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
                                                      *m_dialogs, *m_messages);
     connect(m_documents.get(), &DocumentCommands::titleChanged, this, &frmSokuri::setWindowTitle);
     connect(m_documents.get(), &DocumentCommands::viewerCleared, this, &frmSokuri::blankViewer);
+    connect(m_documents.get(), &DocumentCommands::documentUsed, m_recentMenu,
+            &RecentFilesMenu::add);
+    m_recentMenu->load(m_state.paths.IniPath);
 
     mnuFileNew_Click();
     Form_Resize();
     SetUpPluginList();
     SetUpResultsList();
+    // The layout the user left, where sokuri.ini keeps it; the design's
+    // for every part that is missing or damaged.
+    ApplyWindowLayout(*this, *m_listView2,
+                      LoadWindowLayout(m_state.paths.IniPath, ResultsModel::ColumnCount));
     QString animation;
     if (!m_programDir.isEmpty())
         animation = m_programDir + u"/busy.gif";
@@ -732,6 +760,61 @@ void frmSokuri::showEngineStatuses()
     for (const EngineStatus& status : m_run->engineStatuses())
         parts.append(status.plugin + u": "_s + DescribeStatus(status));
     m_engineStatus->setText(parts.join(u"　"_s));
+}
+
+void frmSokuri::openDocumentFile(const QString& path)
+{
+    if (!m_documents)
+        return;
+    InputState input = inputState();
+    if (m_documents->openFile(path, input)) {
+        setInputState(input);
+        UpdateExecButton();
+    }
+}
+
+void frmSokuri::closeEvent(QCloseEvent* event)
+{
+    // Kept only beside settings that exist: a vanished sokuri.ini is not
+    // made again holding the layout alone.
+    if (m_documents && QFileInfo(m_state.paths.IniPath).isFile())
+        SaveWindowLayout(m_state.paths.IniPath, CaptureWindowLayout(*this, *m_listView2));
+    QMainWindow::closeEvent(event);
+}
+
+void frmSokuri::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls() && !DroppedDocumentPath(event->mimeData()->urls()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void frmSokuri::dropEvent(QDropEvent* event)
+{
+    const QString path =
+        event->mimeData()->hasUrls() ? DroppedDocumentPath(event->mimeData()->urls()) : QString();
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened after the drop has ended: a bad file's message must not hold
+    // up the desktop's drag.
+    QMetaObject::invokeMethod(
+        this, [this, path] { openDocumentFile(path); }, Qt::QueuedConnection);
+}
+
+void frmSokuri::mnuFileExport_Click()
+{
+    const QString folder =
+        m_documents && m_documents->docFileName() != DocumentCommands::untitledName()
+            ? QFileInfo(m_documents->docFileName()).absolutePath()
+            : m_state.paths.AppPath;
+    const QString chosen = m_dialogs->saveFileName(
+        {folder, u"results.csv"_s, {u"CSV (*.csv)"_s, u"HTML (*.html *.htm)"_s}, u"csv"_s});
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    const QString heading = u"Sokuri: "_s + m_text1->text();
+    if (!ExportResults(chosen, m_resultsCommands->shownRows(), heading, &error))
+        m_messages->critical({error, u"Sokuri"_s});
 }
 
 } // namespace sokuri

@@ -29,6 +29,8 @@ namespace sokuri {
 
 class DocumentCommands;
 class ExternalBrowser;
+class RecentFilesMenu;
+class ResultsListCommands;
 class FileDialogs;
 class MessageSink;
 class MergedResultsModel;
@@ -94,6 +96,11 @@ public:
     DocumentCommands* documents() const { return m_documents.get(); }
     QMovie* animation() const { return m_movie; }
 
+    // Opens the document at path as File > Open does after its dialog: from
+    // the command line, another start of the program, a drop or the recent
+    // documents.
+    void openDocumentFile(const QString& path);
+
     // Layout units: twips (1/1440 inch) at the window's logical resolution.
     int twipsToPixelsX(double twips) const;
     int twipsToPixelsY(double twips) const;
@@ -103,6 +110,11 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The window's size, position and column widths are kept on closing.
+    void closeEvent(QCloseEvent* event) override;
+    // A document (.skr) dropped on the window opens.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void buildControls();
@@ -148,6 +160,7 @@ private:
     void reloadSettings();
     void mnuDispMerge_Click();
     void showEngineStatuses();
+    void mnuFileExport_Click();
 
     // The desktop's own platform objects, for the members not given.
     std::unique_ptr<MessageSink> m_ownMessages;
@@ -190,6 +203,8 @@ private:
     QLabel* m_engineStatus = nullptr;  // the status bar's text
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
+    ResultsListCommands* m_resultsCommands = nullptr;
+    RecentFilesMenu* m_recentMenu = nullptr; // mnuFileRecent
 };
 
 } // namespace sokuri

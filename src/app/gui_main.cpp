@@ -1,7 +1,11 @@
 #include "app/appfolder.h"
 #include "app/startup.h"
 
+#include "documents/documentlocation.h"
+
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 
 #include <cstdio>
 
@@ -10,6 +14,20 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("sokuri"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sokuri"));
+    QApplication::setApplicationVersion(QStringLiteral(SOKURI_VERSION_TEXT));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Sokuri: a Japanese search assistant"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("a Sokuri document (.skr) to open"),
+                                 QStringLiteral("[file]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    const QString document =
+        files.isEmpty() ? QString()
+                        : sokuri::DocumentPathFromArgument(files.first(), QDir::currentPath());
 
     // An installed program works in the user's own folder; the animation and
     // the help page stay beside the program.
@@ -20,7 +38,7 @@ int main(int argc, char** argv)
 
     sokuri::StartUp startUp;
     // The window's own message boxes, file dialogs and the desktop browser.
-    switch (startUp.start({folder.path, programDir, {}, {}})) {
+    switch (startUp.start({folder.path, programDir, {}, {}}, document)) {
     case sokuri::StartUp::Outcome::HandedOver:
         return 0;
     case sokuri::StartUp::Outcome::SettingsMissing:

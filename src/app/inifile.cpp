@@ -215,6 +215,12 @@ QString GetIniString(const QString& section, const QString& key, const QString& 
 bool WriteIniString(const QString& section, const QString& key, const QString& value,
                     const QString& file, QString* errorText)
 {
+    return WriteIniStrings(section, {{key, value}}, file, errorText);
+}
+
+bool WriteIniStrings(const QString& section, const QList<std::pair<QString, QString>>& values,
+                     const QString& file, QString* errorText)
+{
     // A file that exists but cannot be read must not be replaced by one that
     // holds the new key alone.
     QFile existing(file);
@@ -225,7 +231,8 @@ bool WriteIniString(const QString& section, const QString& key, const QString& v
     }
     IniFile ini = IniFile::fromBytes(existing.isOpen() ? existing.readAll() : QByteArray());
     existing.close();
-    ini.setValue(section, key, value);
+    for (const auto& [key, value] : values)
+        ini.setValue(section, key, value);
     return WriteWholeFile(file, ini.bytes(), errorText);
 }
 

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <utility>
+
 namespace sokuri {
 
 // An INI file as the program's profile functions read it: Shift_JIS text,
@@ -63,5 +65,10 @@ QString GetIniString(const QString& section, const QString& key, const QString& 
 // file cannot be written.
 bool WriteIniString(const QString& section, const QString& key, const QString& value,
                     const QString& file, QString* errorText = nullptr);
+
+// Writes several keys of one section in one go, each as WriteIniString would:
+// the file is replaced whole, with every key, or not at all.
+bool WriteIniStrings(const QString& section, const QList<std::pair<QString, QString>>& values,
+                     const QString& file, QString* errorText = nullptr);
 
 } // namespace sokuri

@@ -17,11 +17,22 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The one message of the hand-over and its answer, each a line.
+// The messages of the hand-over and their answer, each a line: "activate",
+// or "open " and a document's path, percent-encoded UTF-8.
 constexpr char ActivateLine[] = "activate\n";
+constexpr char OpenPrefix[] = "open ";
 constexpr char AnswerLine[] = "ok\n";
 // More than this without the line is not a start of the program.
 constexpr qint64 MaxRequestBytes = 64;
+// A line that names a document may be as long as this.
+constexpr qint64 MaxOpenLineBytes = 64 * 1024;
+
+QByteArray requestLine(const QString& document)
+{
+    if (document.isEmpty())
+        return ActivateLine;
+    return OpenPrefix + document.toUtf8().toPercentEncoding() + '\n';
+}
 
 } // namespace
 
@@ -32,11 +43,11 @@ SingleInstance::SingleInstance(QString key, QObject* parent)
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::claim(int timeoutMs)
+bool SingleInstance::claim(int timeoutMs, const QString& document)
 {
     if (isListening())
         return true;
-    if (askRunningInstance(timeoutMs) == Answer::Running)
+    if (askRunningInstance(timeoutMs, document) == Answer::Running)
         return false;
 
     // Nobody answered: a socket left behind by a program that was killed is
@@ -67,7 +78,7 @@ bool SingleInstance::isListening() const
     return m_server && m_server->isListening();
 }
 
-SingleInstance::Answer SingleInstance::askRunningInstance(int timeoutMs)
+SingleInstance::Answer SingleInstance::askRunningInstance(int timeoutMs, const QString& document)
 {
     QLocalSocket socket;
     QEventLoop loop;
@@ -76,7 +87,7 @@ SingleInstance::Answer SingleInstance::askRunningInstance(int timeoutMs)
 
     connect(&socket, &QLocalSocket::connected, &loop, [&] {
         connected = true;
-        socket.write(ActivateLine);
+        socket.write(requestLine(document));
     });
     connect(&socket, &QLocalSocket::readyRead, &loop, [&] {
         reply += socket.read(MaxRequestBytes);
@@ -104,16 +115,35 @@ void SingleInstance::acceptConnections()
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, socket, [this, socket] {
-            const QByteArray request = socket->peek(MaxRequestBytes);
-            if (request.startsWith(ActivateLine)) {
-                socket->readAll();
-                socket->write(AnswerLine);
-                socket->disconnectFromServer();
-                emit activationRequested();
-            } else if (request.contains('\n') || socket->bytesAvailable() >= MaxRequestBytes) {
+            const QByteArray request = socket->peek(MaxOpenLineBytes);
+            const qsizetype end = request.indexOf('\n');
+            const bool opening = request.startsWith(OpenPrefix);
+            if (end < 0) {
+                // Wait for the rest of the line, within its bounds.
+                if (socket->bytesAvailable() >= (opening ? MaxOpenLineBytes : MaxRequestBytes)) {
+                    socket->abort();
+                    socket->deleteLater();
+                }
+                return;
+            }
+            const QByteArray line = request.first(end + 1);
+            QString document;
+            if (opening) {
+                const QByteArray encoded = line.sliced(qsizetype(sizeof(OpenPrefix)) - 1,
+                                                       end - qsizetype(sizeof(OpenPrefix)) + 1);
+                document = QString::fromUtf8(QByteArray::fromPercentEncoding(encoded));
+            }
+            if (line != ActivateLine && (!opening || document.isEmpty())) {
                 socket->abort();
                 socket->deleteLater();
+                return;
             }
+            socket->readAll();
+            socket->write(AnswerLine);
+            socket->disconnectFromServer();
+            if (!document.isEmpty())
+                emit openRequested(document);
+            emit activationRequested();
         });
         // Data that arrived with the connection.
         if (socket->bytesAvailable() > 0)
@@ -142,12 +172,12 @@ StartUp::StartUp() = default;
 
 StartUp::~StartUp() = default;
 
-StartUp::Outcome StartUp::start(const Options& options)
+StartUp::Outcome StartUp::start(const Options& options, const QString& document)
 {
     const QString key =
         options.instanceKey.isEmpty() ? SingleInstanceKey(options.appDir) : options.instanceKey;
     m_instance = std::make_unique<SingleInstance>(key);
-    if (!m_instance->claim()) {
+    if (!m_instance->claim(5000, document)) {
         m_instance.reset();
         return Outcome::HandedOver;
     }
@@ -159,9 +189,15 @@ StartUp::Outcome StartUp::start(const Options& options)
         return Outcome::SettingsMissing;
     }
     frmSokuri* window = m_window.get();
+    // Opened once the hand-over has been answered: a bad file's message
+    // does not hold up the other start.
+    QObject::connect(m_instance.get(), &SingleInstance::openRequested, window,
+                     &frmSokuri::openDocumentFile, Qt::QueuedConnection);
     QObject::connect(m_instance.get(), &SingleInstance::activationRequested, window,
                      [window] { RaiseWindow(*window); });
     window->show();
+    if (!document.isEmpty())
+        window->openDocumentFile(document);
     return Outcome::Running;
 }
 

@@ -25,9 +25,10 @@ public:
 
     // True when no other instance answered: this one now listens and raises
     // activationRequested for every later start. False when another one
-    // answered; it has been asked to come to the front. The wait for the
-    // answer runs the event loop, bounded by timeoutMs as a hang guard.
-    bool claim(int timeoutMs = 5000);
+    // answered; it has been asked to come to the front, and to open
+    // document when one is named. The wait for the answer runs the event
+    // loop, bounded by timeoutMs as a hang guard.
+    bool claim(int timeoutMs = 5000, const QString& document = {});
     // Stops listening, so a later start becomes the first.
     void release();
     bool isListening() const;
@@ -36,10 +37,13 @@ public:
 signals:
     // A later start of the program wants this one in front.
     void activationRequested();
+    // A later start of the program named a document for this one to open;
+    // activationRequested follows.
+    void openRequested(const QString& document);
 
 private:
     enum class Answer { Nobody, Running };
-    Answer askRunningInstance(int timeoutMs);
+    Answer askRunningInstance(int timeoutMs, const QString& document);
     void acceptConnections();
 
     QString m_key;
@@ -62,6 +66,7 @@ public:
     enum class Outcome {
         Running,         // the window is shown
         HandedOver,      // another instance was running and has come to the front
+                         // (and opens the document named)
         SettingsMissing, // sokuri.ini is missing; the message has been shown
     };
 
@@ -78,7 +83,9 @@ public:
     StartUp(const StartUp&) = delete;
     StartUp& operator=(const StartUp&) = delete;
 
-    Outcome start(const Options& options);
+    // document: a document to open once the window is shown (an absolute
+    // path), or handed to the running instance; empty for none.
+    Outcome start(const Options& options, const QString& document = {});
 
     // The window, while the program runs; null after a start that ended.
     frmSokuri* window() const { return m_window.get(); }

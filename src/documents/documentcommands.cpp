@@ -55,7 +55,11 @@ InputState DocumentCommands::newDocument()
 
 bool DocumentCommands::open(InputState& input)
 {
-    const QString chosen = m_dialogs.openFileName(dialogRequest());
+    return openFile(m_dialogs.openFileName(dialogRequest()), input);
+}
+
+bool DocumentCommands::openFile(const QString& chosen, InputState& input)
+{
     if (chosen.isEmpty() || chosen == m_docFileName)
         return false;
     Document document;
@@ -67,6 +71,7 @@ bool DocumentCommands::open(InputState& input)
     emit viewerCleared();
     input = ApplyDocument(document, m_catalogue, m_results);
     setDocFileName(chosen);
+    emit documentUsed(chosen);
     return true;
 }
 
@@ -99,8 +104,10 @@ FileDialogRequest DocumentCommands::dialogRequest() const
 bool DocumentCommands::write(const QString& path, const InputState& input)
 {
     QString error;
-    if (SaveDocument(path, input, m_catalogue, m_results, &error))
+    if (SaveDocument(path, input, m_catalogue, m_results, &error)) {
+        emit documentUsed(path);
         return true;
+    }
     m_messages.critical({error, messageTitle()});
     return false;
 }

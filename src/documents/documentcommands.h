@@ -48,6 +48,10 @@ public:
     // the results, restores the marks by name and its input is put into
     // input; true is returned. A bad one leaves everything as it was.
     bool open(InputState& input);
+    // Opens the document at path as Open does after its dialog (the document
+    // from the desktop, a dropped one, a recent one): the current document
+    // is not read again, a bad file is reported and changes nothing.
+    bool openFile(const QString& path, InputState& input);
     // Save: writes the current document without a question; an untitled one
     // goes to Save As. True when the file was written.
     bool save(const InputState& input);
@@ -61,6 +65,8 @@ signals:
     void titleChanged(const QString& title);
     // The viewer is to show an empty page.
     void viewerCleared();
+    // A document file was opened or written: the most recent document.
+    void documentUsed(const QString& path);
 
 private:
     FileDialogRequest dialogRequest() const;

@@ -8,7 +8,9 @@ QString DescribeStatus(const EngineStatus& status)
     case EngineStatus::Waiting:
         return QStringLiteral("待機中");
     case EngineStatus::Connecting:
-        return QStringLiteral("接続中");
+        // The reason tells where a redirect leads.
+        return status.reason.isEmpty() ? QStringLiteral("接続中")
+                                       : QStringLiteral("接続中 (") + status.reason + u')';
     case EngineStatus::Receiving:
         return QStringLiteral("受信中 (%1 件)").arg(status.rows);
     case EngineStatus::Done:

@@ -1,7 +1,11 @@
 #include "retrieval/extraction.h"
 
+#include "retrieval/characterreferences.h"
+#include "retrieval/feedentry.h"
+
 #include <QChar>
 #include <QLatin1StringView>
+#include <QUrl>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -10,6 +14,8 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <deque>
+#include <functional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -296,7 +302,7 @@ double leadingNumber(QStringView text)
 }
 
 // The characters of an anchor element outside its tags, without tabs and
-// line breaks, trimmed of spaces.
+// line breaks, character references decoded, trimmed of spaces.
 QString textOutsideTags(QStringView anchor)
 {
     // Gathered on the stack, so the title is allocated once at its own size.
@@ -312,24 +318,113 @@ QString textOutsideTags(QStringView anchor)
         else if (copying)
             text.append(c);
     }
+    // Character references stand for their characters ("&amp;" is "&").
+    QString decoded;
+    QStringView view(text.data(), text.size());
+    if (view.contains(u'&')) {
+        decoded = DecodeCharacterReferences(view);
+        view = decoded;
+    }
     // Spaces trimmed at both ends, as TrimSpaces does.
-    qsizetype end = text.size();
-    while (end > 0 && text[end - 1] == u' ')
+    qsizetype end = view.size();
+    while (end > 0 && view[end - 1] == u' ')
         --end;
     qsizetype begin = 0;
-    while (begin < end && text[begin] == u' ')
+    while (begin < end && view[begin] == u' ')
         ++begin;
-    return QString(text.data() + begin, end - begin);
+    return view.sliced(begin, end - begin).toString();
 }
 
-// The title link: the first anchor element ("<a href" up to the first "</a>"
-// after it, tags included) that has text, with that text as title. No such
-// anchor gives an empty link and title.
-QStringView titleAnchor(QStringView text, QString& title)
+// One anchor tag of an entry: where its "<" is, where the "=" of its href
+// attribute is (-1 for a "<a href" that is not followed by "="), and where
+// the first ">" after its start is.
+struct AnchorTag
 {
-    qsizetype s = 0;
-    for (;;) {
-        const qsizetype v = findNoCase(text, "<a href"_L1, s);
+    qsizetype start = -1;
+    qsizetype hrefEq = -1;
+    qsizetype end = -1;
+};
+
+// Finds the anchor tags of one text at ascending positions: "<a href" in any
+// letter case, as always, or "<a" and a blank starting a tag whose attributes
+// hold "href=" in any order ("<a class=\"r\" href=\"/x\">"). The searches
+// behind it remember their last answer, so that a text of many "<a" that
+// share one ">" costs one scan, not one per "<a".
+class AnchorScanner
+{
+public:
+    explicit AnchorScanner(QStringView text)
+        : text_(text)
+        , gt_([text](qsizetype p) { return findChar(text, u'>', p); })
+    {}
+
+    // The next anchor tag from `from` on; an invalid AnchorTag when none.
+    AnchorTag next(qsizetype from)
+    {
+        const qsizetype size = text_.size();
+        for (qsizetype v = findNoCase(text_, "<a"_L1, from); v >= 0 && v + 2 < size;
+             v = findNoCase(text_, "<a"_L1, v + 1)) {
+            if (!isBlank(text_[v + 2]))
+                continue;
+            AnchorTag tag{v, -1, gt_.from(v)};
+            if (v + 7 <= size && findNoCase(text_.sliced(v, 7), "<a href"_L1, 0) == 0) {
+                if (v + 7 < size && text_[v + 7] == u'=')
+                    tag.hrefEq = v + 7;
+                return tag;
+            }
+            // No ">" after it: neither this nor any later "<a" is a tag.
+            if (tag.end < 0)
+                return {};
+            tag.hrefEq = hrefAttribute(v + 3, tag.end);
+            if (tag.hrefEq >= 0)
+                return tag;
+        }
+        return {};
+    }
+
+private:
+    // The "=" of the attribute "href=" in the tag from `from` to tagEnd (the
+    // attribute name stands after a blank or a quote), or -1. Several "<a"
+    // in one tag share the answer while it lies after them.
+    qsizetype hrefAttribute(qsizetype from, qsizetype tagEnd)
+    {
+        if (tagEnd == lastTagEnd_ && from >= lastFrom_ && (lastHref_ < 0 || lastHref_ - 4 >= from))
+            return lastHref_;
+        lastTagEnd_ = tagEnd;
+        lastFrom_ = from;
+        lastHref_ = -1;
+        const QStringView tag = text_.first(tagEnd);
+        for (qsizetype h = findNoCase(tag, "href="_L1, from); h >= 0;
+             h = findNoCase(tag, "href="_L1, h + 1)) {
+            const QChar before = text_[h - 1];
+            if (isBlank(before) || before == u'"' || before == u'\'') {
+                lastHref_ = h + 4;
+                break;
+            }
+        }
+        return lastHref_;
+    }
+
+    QStringView text_;
+    NextMatch<std::function<qsizetype(qsizetype)>> gt_;
+    qsizetype lastTagEnd_ = -1;
+    qsizetype lastFrom_ = -1;
+    qsizetype lastHref_ = -1;
+};
+
+// The longest link that is looked at for a real address in it.
+constexpr qsizetype MaxUnwrappedLink = 8192;
+
+// The title link: the first anchor element (an anchor tag up to the first
+// "</a>" after it, tags included) that has text, with that text as title.
+// With a title marker, only anchors at or after its first occurrence count.
+// No such anchor gives an empty link and title.
+QStringView titleAnchor(QStringView text, QStringView titleStart, QString& title)
+{
+    AnchorScanner anchors(text);
+    qsizetype s = titleStart.isEmpty() ? 0 : findExact(text, titleStart, 0);
+    while (s >= 0) {
+        const qsizetype v = anchors.next(s).start;
         if (v < 0)
             break;
         const qsizetype w = findNoCase(text, "</a>"_L1, v);
@@ -343,6 +438,54 @@ QStringView titleAnchor(QStringView text, QString& title)
     }
     title.clear();
     return {};
+}
+
+// The real address that a redirect link carries in its query parameter
+// param ("//r.example/l/?u=https%3A%2F%2Fx.jp%2F&amp;t=1" with "u" gives
+// "https://x.jp/"): the parameter's value, percent-decoded as UTF-8, when it
+// is an "http:" or "https:" address; otherwise empty.
+QString unwrappedAddress(QStringView link, QStringView param)
+{
+    if (param.isEmpty())
+        return {};
+    const QString decoded = DecodeCharacterReferences(link);
+    const qsizetype query = decoded.indexOf(u'?');
+    if (query < 0)
+        return {};
+    const qsizetype queryEnd = decoded.indexOf(u'#', query);
+    const QStringView pairs = QStringView(decoded).sliced(
+        query + 1, (queryEnd < 0 ? decoded.size() : queryEnd) - query - 1);
+    for (const QStringView pair : pairs.tokenize(u'&')) {
+        if (pair.size() <= param.size() || !pair.startsWith(param) || pair[param.size()] != u'=')
+            continue;
+        const QString address =
+            QUrl::fromPercentEncoding(pair.sliced(param.size() + 1).toUtf8()).trimmed();
+        if (address.startsWith(u"http://"_s, Qt::CaseInsensitive) ||
+            address.startsWith(u"https://"_s, Qt::CaseInsensitive))
+            return address;
+        return {};
+    }
+    return {};
+}
+
+// The address of an anchor element's href, as written; empty without one,
+// or when it is longer than any link that is unwrapped.
+QStringView anchorLink(QStringView anchor)
+{
+    const AnchorTag tag = AnchorScanner(anchor).next(0);
+    if (tag.hrefEq < 0)
+        return {};
+    qsizetype start = tag.hrefEq + 1;
+    QChar quote;
+    if (start < anchor.size() && (anchor[start] == u'"' || anchor[start] == u'\'')) {
+        quote = anchor[start];
+        ++start;
+    }
+    qsizetype end = start;
+    while (end < anchor.size() && end - start <= MaxUnwrappedLink &&
+           (quote.isNull() ? !isBlank(anchor[end]) && anchor[end] != u'>' : anchor[end] != quote))
+        ++end;
+    return end - start > MaxUnwrappedLink ? QStringView() : anchor.sliced(start, end - start);
 }
 
 // A character that ends the host of an address: its path, port, query or
@@ -419,7 +562,6 @@ using Edits = QVarLengthArray<Edit, 32>;
 // that names a scheme or starts with "#" stays as it is; "//host" gains the
 // scheme of the base address; any other one is taken from the root of the
 // base address, whose "/" replaces a leading "/" of the address.
-
 void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView baseUrl,
                     QStringView scheme, Edits& edits)
 {
@@ -437,29 +579,60 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 }
 
 // Makes the links and image sources of an entry absolute and points every
-// anchor at the window "_sokuri". All positions are those of the entry as it
-// came, so nothing inserted is looked at again and the work stays linear in
-// the entry's length. Returns the rewritten text; when nothing changes, the
-// entry itself (whole, when the caller holds it as a string, is shared).
-QString rewrittenEntry(QStringView text, const QString& baseUrl, const QString* whole)
+// anchor at the window "_sokuri". With a link parameter, links that carry a
+// real address in it are replaced by that address. All positions are those of
+// the entry as it came, so nothing inserted is looked at again and the work
+// stays linear in the entry's length. Returns the rewritten text; when
+// nothing changes, the entry itself (whole, when the caller holds it as a
+// string, is shared).
+QString rewrittenEntry(QStringView text, const PluginSlot& slot, const QString* whole)
 {
     static const QString target = u" target=\"_sokuri\""_s;
+    const QString& baseUrl = slot.BaseUrl;
     const QStringView scheme = schemeOf(baseUrl);
     Edits edits;
+    // The unwrapped addresses that edits insert, kept while the edits use them.
+    std::deque<QString> addresses;
 
-    // Anchors "<a href=": made absolute and given the target unless the tag
-    // names one before its ">". A "<a href=" with no ">" after it is no tag:
-    // it, and so every later one, is left as it is.
-    const qsizetype lastGt = findLastChar(text, u'>');
+    // Anchors: made absolute and given the target unless the tag names one
+    // before its ">". An anchor with no ">" after it is no tag: it, and so
+    // every later one, is left as it is.
     auto nextGt = NextMatch([&text](qsizetype p) { return findChar(text, u'>', p); });
     // "target" is looked for inside the tag only. Anchors that share one ">"
-    // (a "<a href=" inside another's tag) share one search.
+    // (an anchor inside another's tag) share one search.
     qsizetype tagEnd = -1;
     auto nextTarget = NextMatch(
         [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), "target"_L1, p); });
-    for (qsizetype w = findNoCase(text, "<a href="_L1, 0); w >= 0 && w < lastGt;
-         w = findNoCase(text, "<a href="_L1, w + 1)) {
-        addAddressEdit(text, w + 7, LinkRule, baseUrl, scheme, edits);
+    AnchorScanner anchors(text);
+    // A quoted link ends at its quote; one that holds "<" is none. So the
+    // links that are unwrapped never overlap, and each character is looked
+    // at once.
+    auto nextQuote = NextMatch([&text](qsizetype p) { return findChar(text, u'"', p); });
+    auto nextApostrophe = NextMatch([&text](qsizetype p) { return findChar(text, u'\'', p); });
+    auto nextLt = NextMatch([&text](qsizetype p) { return findChar(text, u'<', p); });
+    for (AnchorTag anchor = anchors.next(0); anchor.start >= 0 && anchor.end >= 0;
+         anchor = anchors.next(anchor.start + 1)) {
+        if (anchor.hrefEq < 0)
+            continue;
+        const qsizetype w = anchor.start;
+        QString address;
+        const qsizetype start = anchor.hrefEq + 2;
+        if (!slot.LinkParam.isEmpty() && start < text.size()) {
+            const QChar quote = text[start - 1];
+            const qsizetype end = quote == u'"'    ? nextQuote.from(start)
+                                  : quote == u'\'' ? nextApostrophe.from(start)
+                                                   : -1;
+            const qsizetype lt = nextLt.from(start);
+            if (end >= 0 && end - start <= MaxUnwrappedLink && (lt < 0 || lt > end)) {
+                address = unwrappedAddress(text.sliced(start, end - start), slot.LinkParam);
+                if (!address.isEmpty()) {
+                    addresses.push_back(EscapeHtml(address));
+                    edits.push_back({start, LinkRule, end - start, addresses.back()});
+                }
+            }
+        }
+        if (address.isEmpty())
+            addAddressEdit(text, anchor.hrefEq, LinkRule, baseUrl, scheme, edits);
         const qsizetype gt = nextGt.from(w);
         if (gt != tagEnd) {
             tagEnd = gt;
@@ -613,9 +786,20 @@ ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
 {
     ResultRow row;
     row.plugin = slot.Name;
-    // The title link is taken before any rewriting.
-    row.site = siteOf(titleAnchor(entry, row.title));
-    row.html = rewrittenEntry(entry, slot.BaseUrl, whole);
+    if (slot.Feed) {
+        FeedEntry feed = ReadFeedEntry(entry, slot.BaseUrl);
+        row.title = std::move(feed.title);
+        row.site = siteOf(feed.address);
+        row.html = FeedEntryPage(row.title, feed.address, feed.text);
+        row.relevance = relevanceFigure(slot, state, entry);
+        return row;
+    }
+    // The title link is taken before any rewriting; a redirect link stands
+    // for the address it carries.
+    const QStringView anchor = titleAnchor(entry, slot.TitleStart, row.title);
+    const QString address = unwrappedAddress(anchorLink(anchor), slot.LinkParam);
+    row.site = address.isEmpty() ? siteOf(anchor) : siteOf(address);
+    row.html = rewrittenEntry(entry, slot, whole);
     row.relevance = relevanceFigure(slot, state, row.html);
     return row;
 }

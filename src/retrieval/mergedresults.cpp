@@ -1,5 +1,6 @@
 #include "retrieval/mergedresults.h"
 
+#include "retrieval/characterreferences.h"
 #include "retrieval/resultsmodel.h"
 
 #include <QHash>
@@ -38,7 +39,9 @@ QString TitleLink(const ResultRow& row)
             href = match.captured(3);
         if (first.isEmpty())
             first = href;
-        if (!row.title.isEmpty() && match.captured(4).contains(row.title))
+        // The title's character references were decoded; the anchor's are not.
+        if (!row.title.isEmpty() &&
+            DecodeCharacterReferences(match.captured(4)).contains(row.title))
             return href;
     }
     return first;

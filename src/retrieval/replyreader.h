@@ -11,9 +11,10 @@
 
 namespace sokuri {
 
-// The longest reply line kept; the rest of a longer line is dropped up to its
-// line end, so a reply without line ends costs bounded memory.
-constexpr qsizetype MaxReplyLineBytes = 32767;
+// The longest reply line kept (4 MiB: engines put whole result lists on one
+// line); the rest of a longer line is dropped up to its line end, so a reply
+// without line ends costs bounded memory.
+constexpr qsizetype MaxReplyLineBytes = qsizetype(4) << 20;
 
 // Decodes one reply line (its bytes with CR LF at the end) by the plugin's
 // result character set: "iso-2022-jp", "x-euc-jp" or "euc-jp", "x-sjis" or

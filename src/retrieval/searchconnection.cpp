@@ -5,6 +5,7 @@
 #include "retrieval/replyreader.h"
 
 #include <QSslSocket>
+#include <QUrl>
 
 #include <chrono>
 
@@ -17,19 +18,24 @@ QByteArray BuildRequestBytes(const PluginSlot& slot)
     const QString host =
         slot.Port == defaultPort ? slot.Host : slot.Host + u':' + QString::number(slot.Port);
 
+    // The Host line, the User-Agent and the plugin's own header lines.
+    QString headers = u"Host: " + host + u"\r\n";
+    if (!slot.UserAgent.isEmpty())
+        headers += u"User-Agent: " + slot.UserAgent + u"\r\n";
+    for (const QString& line : slot.Headers)
+        headers += line + u"\r\n";
+
     QString head;
     QByteArray body;
     if (method == u"GET") {
-        head = u"GET " + slot.Path + u'?' + slot.Query + u" HTTP/1.0\r\n";
-        head += u"Host: " + host + u"\r\n";
+        head = u"GET " + slot.Path + u'?' + slot.Query + u" HTTP/1.0\r\n" + headers;
     } else if (method == u"POST") {
         body = cp932::encode(slot.Query);
-        head = u"POST " + slot.Path + u" HTTP/1.0\r\n";
-        head += u"Host: " + host + u"\r\n";
+        head = u"POST " + slot.Path + u" HTTP/1.0\r\n" + headers;
         head += u"Content-Type: application/x-www-form-urlencoded\r\n";
         head += u"Content-Length: " + QString::number(body.size()) + u"\r\n";
     } else {
-        head = u"\r\nHost: " + host + u"\r\n";
+        head = u"\r\n" + headers;
     }
     head += u"\r\n";
     return cp932::encode(head) + body;
@@ -90,9 +96,15 @@ void SearchConnection::setSslConfiguration(const QSslConfiguration& configuratio
 
 void SearchConnection::releaseSocket()
 {
+    m_timeout.stop();
+    detachSocket();
+}
+
+// Lets go of the socket without telling anyone: the connection stays busy.
+void SearchConnection::detachSocket()
+{
     if (!m_socket)
         return;
-    m_timeout.stop();
     QSslSocket* socket = m_socket;
     m_socket = nullptr;
     socket->disconnect(this);
@@ -116,9 +128,19 @@ void SearchConnection::connectTo(const PluginSlot& slot)
     close();
     m_slot = slot;
     m_sawList = false;
+    m_redirects = 0;
     m_status = EngineStatus{slot.Name, EngineStatus::Connecting, 0, {}};
     emit statusChanged(m_status);
 
+    const int timeout = slot.Timeout > 0 ? slot.Timeout : m_defaultTimeout;
+    if (timeout > 0)
+        m_timeout.start(std::chrono::seconds(timeout));
+    openSocket();
+}
+
+void SearchConnection::openSocket()
+{
+    m_head.emplace();
     m_socket = new QSslSocket(this);
     if (m_hasSslConfiguration)
         m_socket->setSslConfiguration(m_sslConfiguration);
@@ -133,16 +155,12 @@ void SearchConnection::connectTo(const PluginSlot& slot)
     connect(m_socket, &QAbstractSocket::disconnected, this, &SearchConnection::serverClosed);
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &SearchConnection::socketFailed);
 
-    const int timeout = slot.Timeout > 0 ? slot.Timeout : m_defaultTimeout;
-    if (timeout > 0)
-        m_timeout.start(std::chrono::seconds(timeout));
-
-    if (slot.Scheme == u"https") {
+    if (m_slot.Scheme == u"https") {
         connect(m_socket, &QSslSocket::encrypted, this, &SearchConnection::sendRequest);
-        m_socket->connectToHostEncrypted(slot.Host, quint16(slot.Port));
+        m_socket->connectToHostEncrypted(m_slot.Host, quint16(m_slot.Port));
     } else {
         connect(m_socket, &QAbstractSocket::connected, this, &SearchConnection::sendRequest);
-        m_socket->connectToHost(slot.Host, quint16(slot.Port));
+        m_socket->connectToHost(m_slot.Host, quint16(m_slot.Port));
     }
 }
 
@@ -161,9 +179,43 @@ void SearchConnection::readReply()
     QList<ResultRow> rows;
     while (m_socket && m_socket->bytesAvailable() > 0) {
         const QByteArray bytes = m_socket->read(64 * 1024);
-        ReadReplyBytes(m_slot, m_state, bytes, rows);
-        m_sawList = m_sawList || m_state.InList;
+        if (m_head) {
+            const ReplyHead::Verdict verdict = m_head->take(bytes);
+            if (verdict == ReplyHead::Undecided)
+                continue;
+            if (verdict == ReplyHead::Redirect) {
+                followRedirect(m_head->location());
+                return;
+            }
+            const QByteArray held = m_head->takeHeld();
+            m_head.reset();
+            takeReplyBytes(held, rows);
+        } else {
+            takeReplyBytes(bytes, rows);
+        }
     }
+    if (!rows.isEmpty()) {
+        m_status.rows += int(rows.size());
+        emit rowsFound(rows);
+        emit statusChanged(m_status);
+    }
+}
+
+void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows)
+{
+    ReadReplyBytes(m_slot, m_state, bytes, rows);
+    m_sawList = m_sawList || m_state.InList;
+}
+
+void SearchConnection::flushHead()
+{
+    if (!m_head)
+        return;
+    m_head->finish();
+    const QByteArray held = m_head->takeHeld();
+    m_head.reset();
+    QList<ResultRow> rows;
+    takeReplyBytes(held, rows);
     if (!rows.isEmpty()) {
         m_status.rows += int(rows.size());
         emit rowsFound(rows);
@@ -176,7 +228,12 @@ void SearchConnection::serverClosed()
     if (m_error || !m_socket)
         return;
     // Whatever is still buffered belongs to the answer.
+    const QSslSocket* closing = m_socket;
     readReply();
+    if (m_socket != closing || m_error)
+        return; // a redirect is followed, or failed
+    // An answer that ended before its head was complete is read as lines.
+    flushHead();
     if (m_status.rows == 0 && !m_sawList)
         setStatus(EngineStatus::Failed, QStringLiteral("結果の一覧がありません"));
     else
@@ -192,7 +249,60 @@ void SearchConnection::socketFailed()
     // The server closing its side is the normal end of an answer.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
-    const QString reason = failureReason(error, m_socket->errorString());
+    fail(failureReason(error, m_socket->errorString()));
+}
+
+void SearchConnection::followRedirect(const QString& location)
+{
+    const QString where = location.left(200);
+    if (m_redirects >= MaxRedirects) {
+        fail(QStringLiteral("転送が多すぎます (%1 回を超えました)").arg(MaxRedirects));
+        return;
+    }
+    const QUrl written(location, QUrl::StrictMode);
+    if (!written.isValid()) {
+        fail(QStringLiteral("転送先がアドレスではありません: ") + where);
+        return;
+    }
+    const QString port = m_slot.Port == (m_slot.Scheme == u"https" ? 443 : 80)
+                             ? QString()
+                             : u':' + QString::number(m_slot.Port);
+    const QUrl base(m_slot.Scheme + u"://" + m_slot.Host + port + m_slot.Path.section(u'?', 0, 0));
+    const QUrl target = base.resolved(written);
+    const QString scheme = target.scheme().toLower();
+    if (scheme != u"http" && scheme != u"https") {
+        fail(QStringLiteral("転送先の方式には対応していません: ") + where);
+        return;
+    }
+    if (target.host().isEmpty()) {
+        fail(QStringLiteral("転送先にホストがありません: ") + where);
+        return;
+    }
+    ++m_redirects;
+
+    // The same slot asks the new address with a GET; links of its answer
+    // resolve against the server that answers.
+    const int defaultPort = scheme == u"https" ? 443 : 80;
+    m_slot.Scheme = scheme;
+    m_slot.Host = target.host(QUrl::EncodeUnicode);
+    m_slot.Port = target.port(defaultPort);
+    m_slot.Path = target.path(QUrl::FullyEncoded);
+    if (m_slot.Path.isEmpty())
+        m_slot.Path = QStringLiteral("/");
+    m_slot.Query = target.query(QUrl::FullyEncoded);
+    m_slot.Method = QStringLiteral("GET");
+    m_slot.BaseUrl =
+        scheme + u"://" + m_slot.Host +
+        (m_slot.Port == defaultPort ? QString() : u':' + QString::number(m_slot.Port)) + u'/';
+    m_state.clear();
+    detachSocket();
+    setStatus(EngineStatus::Connecting,
+              QStringLiteral("移動: ") + target.toString(QUrl::FullyEncoded).left(200));
+    openSocket();
+}
+
+void SearchConnection::fail(const QString& reason)
+{
     m_error = true;
     releaseSocket();
     m_state.clear();

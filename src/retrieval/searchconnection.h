@@ -2,6 +2,7 @@
 
 #include "app/socketcontrol.h"
 #include "retrieval/enginestatus.h"
+#include "retrieval/replyhead.h"
 #include "retrieval/resultrow.h"
 #include "retrieval/slotstate.h"
 #include "searchplugins/pluginslot.h"
@@ -12,6 +13,8 @@
 #include <QPointer>
 #include <QSslConfiguration>
 #include <QTimer>
+
+#include <optional>
 
 class QSslSocket;
 
@@ -44,8 +47,14 @@ public:
     const PluginSlot& slot() const { return m_slot; }
     const EngineStatus& status() const { return m_status; }
 
+    // The most redirects followed for one request.
+    static constexpr int MaxRedirects = 5;
+
     // Connects to the slot's host and port (TLS for an "https" slot) and sends
-    // its request once the connection is up.
+    // its request once the connection is up. An answer that redirects (301,
+    // 302, 303, 307 or 308 with a Location) is followed with a GET of the new
+    // address on this connection, up to MaxRedirects times; the slot's base
+    // address follows the address that answers.
     void connectTo(const PluginSlot& slot);
     // Closes the socket and clears the receive and extraction state; an entry
     // still open is dropped.
@@ -65,13 +74,19 @@ signals:
     void statusChanged(const EngineStatus& status);
 
 private:
+    void openSocket();
     void sendRequest();
+    void takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows);
+    void followRedirect(const QString& location);
+    void fail(const QString& reason);
+    void flushHead();
     void readReply();
     void serverClosed();
     void socketFailed();
     void timedOut();
     void setStatus(EngineStatus::Kind kind, const QString& reason = {});
     void releaseSocket();
+    void detachSocket();
 
     PluginSlot m_slot;
     SlotState m_state;
@@ -81,14 +96,17 @@ private:
     bool m_hasSslConfiguration = false;
     QTimer m_timeout;
     int m_defaultTimeout = 0;
-    bool m_sawList = false; // the answer has shown its result list
+    bool m_sawList = false;          // the answer has shown its result list
+    std::optional<ReplyHead> m_head; // the answer's head while it may redirect
+    int m_redirects = 0;             // redirects followed for this request
     bool m_error = false;
     int m_lastReportedState = Closed;
 };
 
 // The request bytes of a slot: the request line ("GET " + path + "?" + query +
 // " HTTP/1.0"; "POST " + path + " HTTP/1.0"; empty for any other method), a
-// Host line, for POST the form headers, the empty line, and for POST the
+// Host line, the User-Agent line and the plugin's own header lines, for POST
+// the form headers, the empty line, and for POST the
 // query as the body.
 QByteArray BuildRequestBytes(const PluginSlot& slot);
 

@@ -7,6 +7,7 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cmath>
 
 namespace sokuri {
@@ -136,7 +137,59 @@ bool splitAction(const QString& action, ActionParts& parts, QString* reason)
     return true;
 }
 
+// Whether text can travel as (part of) one header line: no line break and
+// no other control character but the tab.
+bool fitsHeaderLine(QStringView text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f;
+    });
+}
+
+// Whether line is a header line "Name: value" whose name is an HTTP token.
+bool isHeaderLine(QStringView line)
+{
+    const qsizetype colon = line.indexOf(u':');
+    if (colon <= 0 || !fitsHeaderLine(line))
+        return false;
+    static const QString separators = QStringLiteral("()<>@,;:\\\"/[]?={} \t");
+    return std::none_of(line.begin(), line.begin() + colon,
+                        [](QChar c) { return c.unicode() > 0x7e || separators.contains(c); });
+}
+
+// Reads the User-Agent and the numbered header lines of the search section.
+bool readHeaders(const IniFile& ini, PluginSlot& slot, QString* reason)
+{
+    const QString search = QStringLiteral("search");
+    const QString userAgent = ini.value(search, QStringLiteral("useragent"));
+    slot.UserAgent = userAgent.trimmed().isEmpty() ? DefaultUserAgent() : userAgent.trimmed();
+    if (!fitsHeaderLine(slot.UserAgent)) {
+        if (reason)
+            *reason = QStringLiteral("useragent に使えない文字があります");
+        return false;
+    }
+    const int count = inputLineCount(ini.value(search, QStringLiteral("headercount")));
+    for (int i = 1; i <= count; ++i) {
+        const QString key = QStringLiteral("header%1").arg(i % 100, 2, 10, QLatin1Char('0'));
+        const QString line = ini.value(search, key).trimmed();
+        if (line.isEmpty())
+            continue;
+        if (!isHeaderLine(line)) {
+            if (reason)
+                *reason = key + QStringLiteral(" はヘッダー行ではありません: ") + line;
+            return false;
+        }
+        slot.Headers.append(line);
+    }
+    return true;
+}
+
 } // namespace
+
+QString DefaultUserAgent()
+{
+    return QStringLiteral("Sokuri/") + QString::fromUtf8(SOKURI_VERSION_TEXT);
+}
 
 bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& keywordString,
                   PluginSlot& slot, QString* skipReason)
@@ -150,8 +203,8 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.Name = ini.value(QStringLiteral("init"), QStringLiteral("name"));
 
     ActionParts action;
-    const bool usable =
-        splitAction(ini.value(search, QStringLiteral("action")), action, skipReason);
+    bool usable = splitAction(ini.value(search, QStringLiteral("action")), action, skipReason);
+    usable = readHeaders(ini, slot, usable ? skipReason : nullptr) && usable;
     slot.Scheme = action.scheme;
     slot.Host = action.host;
     slot.Port = action.port;
@@ -190,6 +243,11 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.RelevanceEnd = ini.value(result, QStringLiteral("RelevanceEnd"));
     slot.BannerStart = ini.value(result, QStringLiteral("BannerStart"));
     slot.BannerEnd = ini.value(result, QStringLiteral("BannerEND"));
+    slot.TitleStart = ini.value(result, QStringLiteral("TitleStart"));
+    slot.LinkParam = ini.value(result, QStringLiteral("LinkParam")).trimmed();
+    slot.Feed = ini.value(result, QStringLiteral("format"))
+                    .trimmed()
+                    .compare(u"feed", Qt::CaseInsensitive) == 0;
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.

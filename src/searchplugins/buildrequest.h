@@ -13,13 +13,18 @@ constexpr int MaxInputLines = 999;
 
 // Fills slot from the file of the plugin named pluginName: the connection
 // (scheme, host, port, path of "action"), the method, the query built from the
-// "inp" lines with the keywords, the result character set and the markers.
+// "inp" lines with the keywords, the User-Agent and extra header lines, the
+// result character set, the markers and the extraction options.
 // Every blank of keywordString becomes "+" (the caller keeps the changed
 // string for the next plugin).
 //
 // Returns false, with the reason in skipReason, when the plugin cannot be
 // asked in this search: its action names no host or no path after the host,
-// or a port outside 1-65535.
+// or a port outside 1-65535, or a header line (the User-Agent included) holds
+// a line break or is not of the form "Name: value".
+// The User-Agent a request sends when its plugin names none.
+QString DefaultUserAgent();
+
 bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& keywordString,
                   PluginSlot& slot, QString* skipReason = nullptr);
 

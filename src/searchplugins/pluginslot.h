@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace sokuri {
 
@@ -17,6 +18,10 @@ struct PluginSlot
     QString Path;
     QString Method;
     QString Query;
+    // The User-Agent line's value and the plugin's own extra header lines
+    // ("Name: value"), sent after the Host line.
+    QString UserAgent;
+    QStringList Headers;
     QString ResultCharset; // lower-cased
     QString ListStart;
     QString ListEnd;
@@ -26,6 +31,14 @@ struct PluginSlot
     QString RelevanceEnd;
     QString BannerStart;
     QString BannerEnd;
+    // The title anchor is the first anchor with text at or after this marker
+    // in the entry; empty: the first anchor with text.
+    QString TitleStart;
+    // A query parameter of the title link whose decoded value is the entry's
+    // real address (a search engine's redirect link); empty: none.
+    QString LinkParam;
+    // Entries are RSS or Atom entries rather than HTML.
+    bool Feed = false;
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;

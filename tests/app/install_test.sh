@@ -22,6 +22,26 @@ done
 grep -q '^Name\[ja\]=' "$prefix/share/applications/sokuri.desktop" || fail "no Japanese name"
 grep -q '^Icon=sokuri$' "$prefix/share/applications/sokuri.desktop" || fail "no icon name"
 [ -f "$prefix/share/icons/hicolor/scalable/apps/sokuri.svg" ] || fail "no icon"
+# Documents open from the desktop: the entry takes a file and names the type.
+entry=$prefix/share/applications/sokuri.desktop
+grep -q '^Exec=sokuri %f$' "$entry" || fail "the desktop entry takes no file"
+grep -q '^MimeType=application/x-sokuri-document;$' "$entry" || fail "the desktop entry names no type"
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$entry" || fail "desktop-file-validate rejects the entry"
+else
+  fail "desktop-file-validate is missing (package desktop-file-utils)"
+fi
+mime=$prefix/share/mime/packages/sokuri.xml
+[ -f "$mime" ] || fail "no shared-mime-info type"
+grep -q 'type="application/x-sokuri-document"' "$mime" || fail "the type is not named"
+grep -q '<glob pattern="\*.skr"/>' "$mime" || fail "no *.skr glob"
+grep -q '<comment xml:lang="ja">' "$mime" || fail "no Japanese comment"
+grep -q '<comment>' "$mime" || fail "no English comment"
+if command -v update-mime-database >/dev/null; then
+  update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || fail "update-mime-database rejects the type"
+  grep -q '^application/x-sokuri-document:\*\.skr$' "$prefix/share/mime/globs" \
+    || fail "the database does not map *.skr"
+fi
 chmod -R a-w "$app"
 
 # First start of an installed program: the user's own folder is made.
@@ -57,7 +77,8 @@ for dep in chasen fonts-ipafont-gothic libqt6widgets6 libqt6network6 libqt6core6
   grep -q "Depends:.*\b$dep\b" <<<"$info" || fail "the package does not depend on $dep"
 done
 files=$(dpkg-deb -c "$deb")
-for f in ./usr/lib/sokuri/sokuri-cli ./usr/lib/sokuri/sokuri-installed ./usr/share/applications/sokuri.desktop; do
+for f in ./usr/lib/sokuri/sokuri-cli ./usr/lib/sokuri/sokuri-installed ./usr/share/applications/sokuri.desktop \
+  ./usr/share/mime/packages/sokuri.xml; do
   grep -q " $f\$" <<<"$files" || fail "the package lacks $f"
 done
 echo "install test passed"

@@ -29,6 +29,9 @@ namespace {
 // Guards against hangs only; every wait ends as soon as its event arrives.
 constexpr int HangGuardMs = 60000;
 
+// The line every request names its client with.
+const QByteArray UserAgentLine = "User-Agent: Sokuri/" SOKURI_VERSION_TEXT "\r\n";
+
 const QStringList AlphaTitles = {u"京都の老舗旅館"_s, u"嵐山の宿"_s};
 const QStringList BetaTitles = {u"祇園の町家"_s, u"東山の温泉宿"_s};
 
@@ -131,12 +134,14 @@ TEST_F(Run, KeywordModeAsksTwoEnginesOnSocketsZeroAndOne)
     EXPECT_EQ(run->keywordString(), u"京都+旅館");
     EXPECT_TRUE(messages.criticals.isEmpty());
 
-    // Byte for byte: the request line, the Host line and the empty line.
+    // Byte for byte: the request line, the Host and User-Agent lines and the
+    // empty line.
     for (TestEngine* e : {&alpha, &beta}) {
         ASSERT_EQ(e->requests().size(), 1);
         EXPECT_EQ(e->requests()[0], "GET /s?lang=ja&q=%8B%9E%93s+%97%B7%8A%D9 HTTP/1.0\r\n"
                                     "Host: 127.0.0.1:" +
-                                        QByteArray::number(e->port()) + "\r\n\r\n");
+                                        QByteArray::number(e->port()) + "\r\n" + UserAgentLine +
+                                        "\r\n");
     }
     // Socket 0 was still busy when the second plugin was handed out.
     EXPECT_EQ(run->connection(0).slot().Name, u"alpha");
@@ -372,7 +377,8 @@ TEST_F(Run, HttpsEngineWithATrustedCertificate)
             EXPECT_EQ(titles(), AlphaTitles);
             ASSERT_EQ(e->requests().size(), 1);
             EXPECT_TRUE(e->requests()[0].endsWith(
-                QByteArray("\r\nHost: localhost:" + QByteArray::number(e->port()) + "\r\n\r\n")));
+                QByteArray("\r\nHost: localhost:" + QByteArray::number(e->port()) + "\r\n" +
+                           UserAgentLine + "\r\n")));
             EXPECT_TRUE(results.rows().at(0).html.contains(u"https://localhost:"_s));
         } else {
             EXPECT_EQ(results.rowCount(), 0);
@@ -395,11 +401,11 @@ TEST_F(Run, PostSendsTheQueryAsAFormBody)
     search(u"京都"_s);
     ASSERT_EQ(alpha.requests().size(), 1);
     const QByteArray body = "lang=ja&q=%8B%9E%93s";
-    EXPECT_EQ(alpha.requests()[0],
-              "POST /post HTTP/1.0\r\nHost: 127.0.0.1:" + QByteArray::number(alpha.port()) +
-                  "\r\nContent-Type: application/x-www-form-urlencoded\r\n"
-                  "Content-Length: " +
-                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    EXPECT_EQ(alpha.requests()[0], "POST /post HTTP/1.0\r\nHost: 127.0.0.1:" +
+                                       QByteArray::number(alpha.port()) + "\r\n" + UserAgentLine +
+                                       "Content-Type: application/x-www-form-urlencoded\r\n"
+                                       "Content-Length: " +
+                                       QByteArray::number(body.size()) + "\r\n\r\n" + body);
     EXPECT_EQ(titles(), AlphaTitles);
 }
 
@@ -504,4 +510,89 @@ TEST_F(Run, ThePluginsTimeoutWinsOverTheRunsDefault)
     EXPECT_EQ(end[0].rows, 0); // gone before the answer came
     EXPECT_EQ(end[1].rows, 2); // its own four seconds were enough
     EXPECT_EQ(titles(), AlphaTitles);
+}
+
+TEST_F(Run, RequestsNameTheirClientAndCarryThePluginsHeaderLines)
+{
+    TestEngine& alpha = engine(pageOf(AlphaTitles));
+    TestEngine& beta = engine(pageOf(BetaTitles));
+    plugin(u"alpha"_s, alpha.port());
+    EnginePlugin own(u"beta"_s, beta.port());
+    own.moreSearch = u"useragent=Mozilla/5.0 (X11; Linux x86_64)\r\nheadercount=2\r\n"
+                     u"header01=Accept-Language: ja\r\nheader02=X-Test: 1\r\n"_s;
+    plugin(own);
+    EnginePlugin bad(u"gamma"_s, beta.port());
+    bad.moreSearch = u"headercount=1\r\nheader01=Accept-Language ja\r\n"_s;
+    plugin(bad);
+    check({u"alpha"_s, u"beta"_s, u"gamma"_s});
+    search(u"京都"_s);
+
+    ASSERT_EQ(alpha.requests().size(), 1);
+    EXPECT_TRUE(alpha.requests()[0].endsWith(QByteArray("\r\n" + UserAgentLine + "\r\n")));
+    // The refused plugin sent nothing; beta's one request is its own.
+    ASSERT_EQ(beta.requests().size(), 1);
+    EXPECT_TRUE(beta.requests()[0].endsWith("\r\nUser-Agent: Mozilla/5.0 (X11; Linux x86_64)\r\n"
+                                            "Accept-Language: ja\r\nX-Test: 1\r\n\r\n"));
+    EXPECT_EQ(results.rowCount(), 4);
+    ASSERT_EQ(run->engineStatuses().size(), 3);
+    EXPECT_EQ(run->engineStatuses().at(2).kind, EngineStatus::Skipped);
+}
+
+TEST_F(Run, RedirectsAreFollowedToTheServerThatAnswers)
+{
+    const auto moved = [](const QByteArray& status, const QByteArray& location) {
+        EnginePage page;
+        page.header = "HTTP/1.1 " + status + "\r\nLocation: " + location +
+                      "\r\nContent-Type: text/html\r\n\r\n";
+        page.body = "<ol><li><a href=\"/wrong\">moved</a></li></ol>\r\n";
+        return page;
+    };
+    // http://first/s moves to the second server, which moves relatively.
+    TestEngine& second = engine(moved("404 Not Found", ""));
+    second.setPage(u"/final"_s, moved("302 Found", "page?x=1"));
+    second.setPage(u"/page"_s, pageOf(AlphaTitles));
+    TestEngine& first =
+        engine(moved("301 Moved Permanently",
+                     "http://127.0.0.1:" + QByteArray::number(second.port()) + "/final"));
+    plugin(u"alpha"_s, first.port());
+    check({u"alpha"_s});
+    QSignalSpy statuses(&makeRun(), &SearchRun::engineStatusChanged);
+    search(u"京都"_s);
+
+    EXPECT_EQ(titles(), AlphaTitles);
+    ASSERT_EQ(second.requests().size(), 2);
+    EXPECT_TRUE(second.requests()[1].startsWith("GET /page?x=1 HTTP/1.0\r\n"));
+    // Relative links resolve against the server that answered.
+    EXPECT_TRUE(results.rows().at(0).html.contains(u"http://127.0.0.1:"_s +
+                                                   QString::number(second.port()) + u"/doc/0"_s));
+    EXPECT_EQ(run->engineStatuses().at(0).kind, EngineStatus::Done);
+    bool toldMoved = false;
+    for (const QList<QVariant>& arguments : statuses)
+        toldMoved = toldMoved || DescribeStatus(arguments.last().value<EngineStatus>())
+                                     .contains(u"移動: http://127.0.0.1:"_s);
+    EXPECT_TRUE(toldMoved);
+
+    // Six hops, or a scheme other than http and https, fail with the reason.
+    struct Failing
+    {
+        QByteArray location;
+        int requests;
+        const char16_t* reason;
+    };
+    for (const Failing& c :
+         {Failing{"/again", SearchConnection::MaxRedirects + 1, u"転送が多すぎます"},
+          Failing{"ftp://127.0.0.1/x", 1, u"方式"},
+          Failing{"http://[bad", 1, u"アドレスではありません"}}) {
+        SCOPED_TRACE(c.location.toStdString());
+        TestEngine& loop = engine(moved("307 Temporary Redirect", c.location));
+        plugin(u"alpha"_s, loop.port());
+        results.clear();
+        search(u"京都"_s);
+        EXPECT_EQ(loop.requests().size(), c.requests);
+        EXPECT_EQ(results.rowCount(), 0);
+        const EngineStatus status = run->engineStatuses().at(0);
+        EXPECT_EQ(status.kind, EngineStatus::Failed);
+        EXPECT_TRUE(status.reason.contains(QString::fromUtf16(c.reason)))
+            << status.reason.toStdString();
+    }
 }

@@ -72,12 +72,25 @@ TEST(ReplyLines, AnUnendedLastLineIsNeverProcessed)
 
 TEST(ReplyLines, OverlongLinesAreCut)
 {
-    const QByteArray longLine(40000, 'a');
-    const QStringList lines =
-        linesOf(u"x-sjis"_s, {longLine.left(20000), longLine.mid(20000), "\r\nnext\r\n"});
-    ASSERT_EQ(lines.size(), 2);
-    EXPECT_EQ(lines[0], QString(int(MaxReplyLineBytes), u'a') + u"\r\n");
-    EXPECT_EQ(lines[1], u"next\r\n");
+    // An entry at the very end of a line of the longest length is found;
+    // one byte more and the line is cut before the entry ends.
+    const QByteArray entry = "<ol><li>T</li>";
+    for (const qsizetype extra : {0, 1}) {
+        PluginSlot slot = lineSlot(u"x-sjis"_s);
+        slot.ListStart = u"<ol>"_s;
+        slot.ListEnd = u"</ol>"_s;
+        slot.ItemStart = u"<li>"_s;
+        slot.ItemEnd = u"</li>"_s;
+        const QByteArray line = QByteArray(MaxReplyLineBytes - entry.size() + extra, 'a') + entry;
+        SlotState state;
+        QList<ResultRow> rows;
+        const qsizetype half = line.size() / 2;
+        for (const QByteArray& bytes : {line.left(half), line.mid(half), QByteArray("\r\n")})
+            ReadReplyBytes(slot, state, bytes, rows);
+        EXPECT_EQ(rows.size(), extra == 0 ? 1 : 0);
+        EXPECT_LE(state.CarryBytes.capacity(), 2 * MaxReplyLineBytes);
+    }
+    EXPECT_EQ(linesOf(u"x-sjis"_s, {QByteArray(40000, 'a'), "\r\nnext\r\n"}).size(), 2);
 }
 
 TEST(ReplyLines, UnknownCharactersSetsGiveNothing)

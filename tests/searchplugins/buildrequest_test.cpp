@@ -226,3 +226,42 @@ TEST_F(Request, EveryFieldIsOverwritten)
     EXPECT_EQ(slot.ListStart, u"");
     EXPECT_EQ(slot.Host, u"other");
 }
+
+TEST_F(Request, HeaderLinesAndExtractionOptions)
+{
+    // Without keys: the program's own User-Agent, no other lines, HTML.
+    plugin(u"action=http://h/s\r\n"_s);
+    PluginSlot slot = build();
+    EXPECT_EQ(slot.UserAgent, u"Sokuri/" SOKURI_VERSION_TEXT);
+    EXPECT_TRUE(slot.Headers.isEmpty());
+    EXPECT_FALSE(slot.Feed);
+
+    plugin(u"action=http://h/s\r\nuseragent= Mozilla/5.0 (X11) \r\nheadercount=3\r\n"
+           u"header01=Accept-Language: ja\r\nheader02=\r\nheader03=Accept: text/html\r\n"_s,
+           u"TitleStart=<h2\r\nLinkParam= uddg \r\nformat=Feed\r\n"_s);
+    bool usable = false;
+    slot = build(u"k"_s, &usable);
+    EXPECT_TRUE(usable);
+    EXPECT_EQ(slot.UserAgent, u"Mozilla/5.0 (X11)");
+    EXPECT_EQ(slot.Headers, QStringList({u"Accept-Language: ja"_s, u"Accept: text/html"_s}));
+    EXPECT_EQ(slot.TitleStart, u"<h2");
+    EXPECT_EQ(slot.LinkParam, u"uddg");
+    EXPECT_TRUE(slot.Feed);
+
+    // A control character (a line break ends the value in the file already)
+    // or a line that is no header skips the plugin: nothing is sent.
+    const QStringList refused = {
+        u"headercount=1\r\nheader01=X-A: 1\vX-B: 2\r\n"_s,
+        u"headercount=1\r\nheader01=no colon\r\n"_s,
+        u"headercount=1\r\nheader01=: empty name\r\n"_s,
+        u"headercount=1\r\nheader01=Bad Name: 1\r\n"_s,
+        u"useragent=a\x01b\r\n"_s,
+    };
+    for (const QString& lines : refused) {
+        plugin(u"action=http://h/s\r\n"_s + lines);
+        usable = true;
+        build(u"k"_s, &usable);
+        EXPECT_FALSE(usable) << lines.toStdString();
+        EXPECT_FALSE(reason.isEmpty());
+    }
+}

@@ -31,6 +31,7 @@ struct EnginePlugin
     QString resultCharset = QStringLiteral("x-sjis");
     QString searchCharset; // the search section's charset; empty: none
     QString timeout;       // the search section's timeout; empty: none
+    QString moreSearch;    // further lines of the search section ("key=value\r\n")
 };
 
 inline void writeEnginePlugin(const AppPaths& paths, const EnginePlugin& plugin)
@@ -44,6 +45,7 @@ inline void writeEnginePlugin(const AppPaths& paths, const EnginePlugin& plugin)
         text += QStringLiteral("charset=") + plugin.searchCharset + QStringLiteral("\r\n");
     if (!plugin.timeout.isEmpty())
         text += QStringLiteral("timeout=") + plugin.timeout + QStringLiteral("\r\n");
+    text += plugin.moreSearch;
     text += QStringLiteral("inpcount=2\r\n"
                            "inp01=<input type=\"hidden\" name=\"lang\" value=\"ja\">\r\n"
                            "inp02=<input type=\"text\" name=\"q\" user>\r\n");
