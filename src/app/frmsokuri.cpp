@@ -6,6 +6,7 @@
 #include "app/windowgeometry.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmoptions.h"
+#include "dialogs/frmpluginmanager.h"
 #include "dialogs/frmpluginupdate.h"
 #include "documents/documentcommands.h"
 #include "documents/documentlocation.h"
@@ -18,6 +19,7 @@
 #include "retrieval/resultpage.h"
 #include "retrieval/resultsexport.h"
 #include "retrieval/resultsfilter.h"
+#include "searchplugins/pluginstore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -338,6 +340,8 @@ void frmSokuri::buildMenus()
                  &frmSokuri::mnuDispPlugin_Click);
     addMenuEntry(view, u"mnuDispPluginupdate"_s, u"プラグインをアップデート(&U)"_s,
                  &frmSokuri::mnuDispPluginupdate_Click);
+    addMenuEntry(view, u"mnuDispPluginManager"_s, u"プラグインの管理…"_s,
+                 &frmSokuri::mnuDispPluginManager_Click);
     view->addSeparator();
     m_mergeAction = addMenuEntry(view, u"mnuDispMerge"_s, u"同じページをまとめる(&M)"_s,
                                  &frmSokuri::mnuDispMerge_Click);
@@ -361,6 +365,9 @@ void frmSokuri::buildMenus()
     QAction* openNew = m_popup->addAction(u"新しいウィンドゥで開く"_s);
     openNew->setObjectName(u"popListView1New"_s);
     connect(openNew, &QAction::triggered, this, [this] { OpenPluginSite(u"_blank"_s); });
+    QAction* remove = m_popup->addAction(u"削除"_s);
+    remove->setObjectName(u"popListView1Remove"_s);
+    connect(remove, &QAction::triggered, this, &frmSokuri::popListView1Remove_Click);
 }
 
 bool frmSokuri::Form_Load(const LoadOptions& options)
@@ -701,6 +708,20 @@ void frmSokuri::mnuDispPluginupdate_Click()
     frmPluginUpdate update(m_state.paths, m_catalogue, *m_messages, this);
     update.exec();
     UpdateExecButton();
+}
+
+void frmSokuri::mnuDispPluginManager_Click()
+{
+    frmPluginManager manager(m_state.paths, m_catalogue, *m_messages, *m_dialogs, this);
+    manager.exec();
+}
+
+void frmSokuri::popListView1Remove_Click()
+{
+    const QModelIndexList selected = m_listView1->selectionModel()->selectedRows();
+    if (!selected.isEmpty())
+        RemovePluginAsked(m_state.paths, m_catalogue, *m_messages,
+                          selected.last().data(Qt::DisplayRole).toString());
 }
 
 void frmSokuri::mnuHelpSokuri_Click()

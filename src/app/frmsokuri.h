@@ -57,7 +57,8 @@ struct WindowPlatform
 // Option2 keywords), Label3, ListView1, Exec, Cancel, Animation1, ListView2,
 // WebBrowser1; menus mnuFile, mnuEdit, mnuDisp, mnuHelp and their entries
 // (mnuFileNew ... mnuHelpVersion) as actions; the plugin list's pop-up menu
-// ListView1PopupMenu with popListView1Open and popListView1New.
+// ListView1PopupMenu with popListView1Open, popListView1New and
+// popListView1Remove.
 class frmSokuri : public QMainWindow
 {
     Q_OBJECT
@@ -152,6 +153,8 @@ private:
     void mnuEditOption_Click();
     void mnuDispPlugin_Click();
     void mnuDispPluginupdate_Click();
+    void mnuDispPluginManager_Click();
+    void popListView1Remove_Click();
     void mnuHelpSokuri_Click();
     void mnuHelpVersion_Click();
     void reloadSettings();

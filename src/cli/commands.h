@@ -23,6 +23,12 @@ int SearchCommand(const CliContext& context);
 // "plugins" ({"name", "checked"} in file order) and "rows" (the jsonl keys).
 int ShowCommand(const CliContext& context);
 
+// plugin install FILE-OR-URL [--replace], plugin remove NAME, plugin
+// import-opensearch FILE-OR-URL [--replace]: installs a plugin file, removes
+// a plugin, or makes a plugin from an OpenSearch description; install and
+// import print the plugin's name.
+int PluginCommand(const CliContext& context);
+
 // update: the plugin update pass; "entry TAB outcome TAB detail" a plugin,
 // then a summary line.
 int UpdateCommand(const CliContext& context);

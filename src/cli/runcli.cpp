@@ -18,6 +18,8 @@ const char* const UsageText = "usage: sokuri-cli [--app-dir DIR] COMMAND ...\n"
                               "  analyse     the keywords that sentence mode finds in a text\n"
                               "  show        a document file (.skr) as JSON\n"
                               "  update      the plugin update pass\n"
+                              "  plugin      install FILE-OR-URL [--replace], remove NAME,\n"
+                              "              import-opensearch FILE-OR-URL [--replace]\n"
                               "  search      one search run over the chosen plugins\n";
 
 using Command = std::function<int(const CliContext&)>;
@@ -28,6 +30,7 @@ const std::map<QString, Command>& commands()
         {QStringLiteral("settings"), SettingsCommand}, {QStringLiteral("plugins"), PluginsCommand},
         {QStringLiteral("analyse"), AnalyseCommand},   {QStringLiteral("search"), SearchCommand},
         {QStringLiteral("show"), ShowCommand},         {QStringLiteral("update"), UpdateCommand},
+        {QStringLiteral("plugin"), PluginCommand},
     };
     return table;
 }

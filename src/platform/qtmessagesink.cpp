@@ -18,4 +18,11 @@ void QtMessageSink::information(const UserMessage& message)
     QMessageBox::information(m_parent.data(), message.title, message.text);
 }
 
+bool QtMessageSink::question(const UserMessage& message)
+{
+    return QMessageBox::question(m_parent.data(), message.title, message.text,
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 } // namespace sokuri

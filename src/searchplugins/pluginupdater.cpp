@@ -7,11 +7,6 @@
 #include "searchplugins/pluginfolder.h"
 
 #include <QDir>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QUrl>
-
-#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -29,15 +24,11 @@ PluginUpdater::PluginUpdater(const AppPaths& paths, PluginCatalogue& catalogue,
     , m_paths(paths)
     , m_catalogue(catalogue)
     , m_messages(messages)
-{}
-
-PluginUpdater::~PluginUpdater()
 {
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-    }
+    connect(&m_download, &PluginDownload::finished, this, &PluginUpdater::downloadFinished);
 }
+
+PluginUpdater::~PluginUpdater() = default;
 
 QString PluginUpdater::DownloadPath(const AppPaths& paths)
 {
@@ -69,8 +60,7 @@ void PluginUpdater::stop()
         return;
     m_stopRequested = true;
     // The reply's finished signal records the plugin and ends the pass.
-    if (m_reply)
-        m_reply->abort();
+    m_download.abort();
 }
 
 void PluginUpdater::processNext()
@@ -90,73 +80,22 @@ void PluginUpdater::processNext()
         const QString address = installed.value(Init, u"update"_s);
         if (address.isEmpty())
             complete(PluginUpdateOutcome::Skipped);
-        else if (!startDownload(address))
+        else if (!m_download.start(address))
             complete(PluginUpdateOutcome::Failed, u"http: か https: のアドレスではありません"_s);
         else
             return; // downloadFinished() goes on
     }
 }
 
-bool PluginUpdater::startDownload(const QString& address)
-{
-    // Only web addresses: a plugin file from the net must not make the pass
-    // copy local files around.
-    const QUrl url(address);
-    const QString scheme = url.scheme().toLower();
-    if (!url.isValid() || url.host().isEmpty() || (scheme != u"http" && scheme != u"https"))
-        return false;
-    QNetworkRequest request(url);
-    request.setTransferTimeout(m_transferTimeoutMs);
-    m_received.clear();
-    m_tooLarge = false;
-    m_reply = m_network.get(request);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &PluginUpdater::checkAnnouncedSize);
-    connect(m_reply, &QNetworkReply::readyRead, this, &PluginUpdater::readArrived);
-    connect(m_reply, &QNetworkReply::finished, this, &PluginUpdater::downloadFinished);
-    return true;
-}
-
-void PluginUpdater::checkAnnouncedSize()
-{
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() > MaxDownloadBytes) {
-        m_tooLarge = true;
-        m_reply->abort(); // finished arrives from inside abort()
-    }
-}
-
-void PluginUpdater::readArrived()
-{
-    m_received += m_reply->readAll();
-    if (m_received.size() > MaxDownloadBytes) {
-        m_tooLarge = true;
-        m_received.clear();
-        m_reply->abort(); // finished arrives from inside abort()
-    }
-}
-
 void PluginUpdater::downloadFinished()
 {
-    QNetworkReply* reply = std::exchange(m_reply, nullptr);
-    reply->disconnect(this);
-    reply->deleteLater();
-
-    if (m_stopRequested) {
+    if (m_stopRequested)
         complete(PluginUpdateOutcome::Stopped);
-    } else if (m_tooLarge) {
-        complete(PluginUpdateOutcome::Failed, u"1 MiB を超えています"_s);
-    } else if (reply->error() != QNetworkReply::NoError) {
-        complete(PluginUpdateOutcome::Failed, reply->errorString());
-    } else {
-        m_received += reply->readAll();
-        if (m_received.size() > MaxDownloadBytes)
-            complete(PluginUpdateOutcome::Failed, u"1 MiB を超えています"_s);
-        else
-            installCopy(std::exchange(m_received, {}));
-    }
-    // The next plugin starts from the event loop, not from inside the
-    // reply's signal (abort() may have emitted it).
-    QMetaObject::invokeMethod(this, &PluginUpdater::processNext, Qt::QueuedConnection);
+    else if (!m_download.succeeded())
+        complete(PluginUpdateOutcome::Failed, m_download.errorText());
+    else
+        installCopy(m_download.body());
+    processNext();
 }
 
 void PluginUpdater::installCopy(const QByteArray& copy)

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "app/appstate.h"
+#include "searchplugins/plugindownload.h"
 
 #include <QByteArray>
 #include <QMetaType>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
-class QNetworkReply;
 
 namespace sokuri {
 
@@ -51,8 +49,8 @@ class PluginUpdater : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint64 MaxDownloadBytes = 1024 * 1024;
-    static constexpr int DefaultTransferTimeoutMs = 30000;
+    static constexpr qint64 MaxDownloadBytes = PluginDownload::MaxBytes;
+    static constexpr int DefaultTransferTimeoutMs = PluginDownload::DefaultTransferTimeoutMs;
 
     PluginUpdater(const AppPaths& paths, PluginCatalogue& catalogue, MessageSink& messages,
                   QObject* parent = nullptr);
@@ -63,7 +61,7 @@ public:
     static QString CompletionText();
 
     // Milliseconds without data after which a download counts as failed.
-    void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
+    void setTransferTimeout(int milliseconds) { m_download.setTransferTimeout(milliseconds); }
 
     // Starts the pass over the entries the catalogue has now. Does nothing
     // while a pass is running.
@@ -88,9 +86,6 @@ signals:
 
 private:
     void processNext();
-    bool startDownload(const QString& address);
-    void readArrived();
-    void checkAnnouncedSize();
     void downloadFinished();
     void installCopy(const QByteArray& copy);
     void complete(PluginUpdateOutcome::Kind kind, const QString& reason = {});
@@ -99,18 +94,13 @@ private:
     AppPaths m_paths;
     PluginCatalogue& m_catalogue;
     MessageSink& m_messages;
-    QNetworkAccessManager m_network;
-    int m_transferTimeoutMs = DefaultTransferTimeoutMs;
+    PluginDownload m_download;
 
     bool m_running = false;
     bool m_stopRequested = false;
     QStringList m_entries; // the entries' texts when the pass started
     int m_next = 0;        // the entry being dealt with
     PluginUpdateOutcome m_current;
-
-    QNetworkReply* m_reply = nullptr;
-    QByteArray m_received;
-    bool m_tooLarge = false;
 };
 
 } // namespace sokuri

@@ -26,15 +26,23 @@ public:
     bool fail = false;
 };
 
-// Stands in for message boxes: keeps every message shown.
+// Stands in for message boxes: keeps every message shown and answers each
+// question with the next of answers (none left: No).
 class RecordingMessages : public MessageSink
 {
 public:
     void critical(const UserMessage& message) override { criticals.append(message); }
     void information(const UserMessage& message) override { informations.append(message); }
+    bool question(const UserMessage& message) override
+    {
+        questions.append(message);
+        return !answers.isEmpty() && answers.takeFirst();
+    }
 
     QList<UserMessage> criticals;
     QList<UserMessage> informations;
+    QList<UserMessage> questions;
+    QList<bool> answers;
 };
 
 // Stands in for the open and save dialogs: answers each dialog with the next

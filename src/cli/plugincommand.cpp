@@ -1,0 +1,77 @@
+#include "cli/commands.h"
+
+#include "searchplugins/plugininstaller.h"
+#include "searchplugins/pluginstore.h"
+
+#include <QEventLoop>
+
+using namespace Qt::StringLiterals;
+
+namespace sokuri::cli {
+
+namespace {
+
+const QString UsageLine = u"plugin install FILE-OR-URL [--replace] | plugin remove NAME | "
+                          u"plugin import-opensearch FILE-OR-URL [--replace]"_s;
+
+// Installs from source and prints the plugin's name.
+int installPlugin(const CliContext& context, const QString& source, bool replace, bool openSearch)
+{
+    PluginInstaller installer(context.paths, nullptr);
+    installer.setConfirmReplace([replace](const QString&) { return replace; });
+    PluginInstallResult result;
+    QEventLoop loop;
+    QObject::connect(&installer, &PluginInstaller::finished, &loop,
+                     [&loop, &result](const PluginInstallResult& outcome) {
+                         result = outcome;
+                         loop.quit();
+                     });
+    if (openSearch)
+        installer.importOpenSearch(source);
+    else
+        installer.install(source);
+    loop.exec();
+    if (!result.installed) {
+        context.err << result.errorText;
+        if (!result.name.isEmpty() && !replace && result.errorText.contains(u"既にあります"))
+            context.err << u" (--replace で置き換えます)"_s;
+        context.err << Qt::endl;
+        return Failed;
+    }
+    context.out << result.name << '\n';
+    return Done;
+}
+
+} // namespace
+
+int PluginCommand(const CliContext& context)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption replace(u"replace"_s,
+                                     u"Replaces an installed plugin of the same name."_s);
+    parser.addOption(replace);
+    if (!parseCommand(context, parser, UsageLine, 2, 2))
+        return cli::Usage;
+    const QStringList arguments = parser.positionalArguments();
+    const QString& action = arguments[0];
+    if (action == u"remove") {
+        if (parser.isSet(replace)) {
+            printUsageError(context, u"--replace belongs to install and import-opensearch"_s,
+                            UsageLine);
+            return cli::Usage;
+        }
+        QString error;
+        if (!RemovePlugin(context.paths, arguments[1], &error)) {
+            context.err << error << Qt::endl;
+            return Failed;
+        }
+        return Done;
+    }
+    if (action == u"install" || action == u"import-opensearch")
+        return installPlugin(context, arguments[1], parser.isSet(replace),
+                             action == u"import-opensearch");
+    printUsageError(context, u"unknown plugin command "_s + action, UsageLine);
+    return cli::Usage;
+}
+
+} // namespace sokuri::cli
