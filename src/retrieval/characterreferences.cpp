@@ -92,29 +92,4 @@ QString DecodeCharacterReferences(QStringView text)
     return decoded;
 }
 
-QString EscapeHtml(QStringView text)
-{
-    QString escaped;
-    escaped.reserve(text.size());
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case u'&':
-            escaped += u"&amp;";
-            break;
-        case u'<':
-            escaped += u"&lt;";
-            break;
-        case u'>':
-            escaped += u"&gt;";
-            break;
-        case u'"':
-            escaped += u"&quot;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 } // namespace sokuri

@@ -13,8 +13,4 @@ namespace sokuri {
 // written when named.
 QString DecodeCharacterReferences(QStringView text);
 
-// Escapes text for HTML, in element content and in double-quoted attribute
-// values: "&", "<", ">" and the double quote.
-QString EscapeHtml(QStringView text);
-
 } // namespace sokuri

@@ -666,7 +666,7 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlo
             if (end >= 0 && end - start <= MaxUnwrappedLink && (lt < 0 || lt > end)) {
                 address = unwrappedAddress(text.sliced(start, end - start), slot.LinkParam);
                 if (!address.isEmpty()) {
-                    addresses.push_front(EscapeHtml(address));
+                    addresses.push_front(address.toHtmlEscaped());
                     edits.push_back({start, LinkRule, end - start, addresses.front()});
                 }
             }

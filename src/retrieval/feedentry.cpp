@@ -229,14 +229,14 @@ QString FeedEntryPage(const QString& title, const QString& address, const QStrin
 {
     QString page = u"<p>"_s;
     if (address.isEmpty()) {
-        page += u"<b>" + EscapeHtml(title) + u"</b>";
+        page += u"<b>" + title.toHtmlEscaped() + u"</b>";
     } else {
-        page += u"<a href=\"" + EscapeHtml(address) + u"\" target=\"_sokuri\">" +
-                EscapeHtml(title) + u"</a>";
+        page += u"<a href=\"" + address.toHtmlEscaped() + u"\" target=\"_sokuri\">" +
+                title.toHtmlEscaped() + u"</a>";
     }
     page += u"</p>";
     if (!text.isEmpty())
-        page += u"<p>" + EscapeHtml(text) + u"</p>";
+        page += u"<p>" + text.toHtmlEscaped() + u"</p>";
     return page;
 }
 

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -200,7 +201,11 @@ bool fillParameters(QString& text, const Template& url, const Description& descr
 bool fitsInputLine(const QString& text)
 {
     const QString lower = text.toLower();
-    return !text.contains(u' ') && !text.contains(u'"') && !text.contains(u'>') &&
+    // A control character (a line break, say) would end the plugin file's
+    // line and start another of the description's making.
+    const bool control = std::any_of(text.begin(), text.end(),
+                                     [](QChar c) { return c.category() == QChar::Other_Control; });
+    return !control && !text.contains(u' ') && !text.contains(u'"') && !text.contains(u'>') &&
            !text.contains(u"user") && !lower.contains(u"name=") && !lower.contains(u"value=");
 }
 

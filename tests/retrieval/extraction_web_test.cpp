@@ -216,7 +216,8 @@ TEST_F(WebEntries, FeedEntries)
             EXPECT_EQ(rows[i].title, c.titles[i]);
             EXPECT_EQ(rows[i].site, c.sites[i]);
             // The viewer's page links the title to the address.
-            EXPECT_TRUE(rows[i].html.contains(u"target=\"_sokuri\">"_s + EscapeHtml(c.titles[i])))
+            EXPECT_TRUE(
+                rows[i].html.contains(u"target=\"_sokuri\">"_s + c.titles[i].toHtmlEscaped()))
                 << rows[i].html.toStdString();
         }
 

@@ -107,23 +107,6 @@ protected:
         return titles;
     }
 
-    // Whether the program reads feeds: a feed plugin written by hand gets
-    // the titles of an RSS answer.
-    bool readsFeeds()
-    {
-        engine.setPage(u"/probe"_s, served("application/rss+xml", rss2()));
-        writeFile(paths.PluginPath + u"/probe.ini"_s,
-                  (u"[init]\r\nname=probe\r\nurl=http://p/\r\n[search]\r\naction="_s +
-                   address(u"/probe"_s) +
-                   u"\r\nmethod=GET\r\ninpcount=1\r\ninp01=<input name=\"q\" user>\r\n"
-                   u"[result]\r\ncharset=utf-8\r\nformat=feed\r\nListStart=<channel\r\n"
-                   u"ListEnd=</rss>\r\nItemStart=<item\r\nItemEnd=</item>\r\n"_s)
-                      .toLatin1());
-        const bool reads = search(u"probe"_s, u"x"_s) == Titles;
-        QFile::remove(paths.PluginPath + u"/probe.ini"_s);
-        return reads;
-    }
-
     TempAppDir dir;
     AppPaths paths = InitAppState(dir.path()).paths;
     TestEngine engine;
@@ -136,9 +119,6 @@ protected:
 
 TEST_F(FeedSearch, ImportedDescriptionsSearchTheEnginesFeedAndGiveItsTitles)
 {
-    if (!readsFeeds())
-        GTEST_SKIP() << "this build does not read feeds ([result] format=feed)";
-
     const struct
     {
         QString name;

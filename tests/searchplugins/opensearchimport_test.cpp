@@ -122,6 +122,9 @@ TEST(OpenSearchImport, RefusesWhatNoFeedPluginCanDoWithTheReason)
         {description(rss.arg(u"http://h.example/api?search_query=all:{searchTerms}"_s)),
          u"キーワードの前後に文字が付く引数"_s},
         {description(rss.arg(many)), u"引数が多すぎます"_s},
+        // A line break would write lines of the description's own making.
+        {description(rss.arg(u"http://h.example/api?q={searchTerms}&amp;x=1%0D%0A[result]"_s)),
+         u"は入力行に書けません"_s},
         {description(rss.arg(u"http://h.example/api?format=rss"_s)),
          u"{searchTerms} の引数がありません"_s},
         {description(rss.arg(u"ftp://h.example/api?q={searchTerms}"_s)),
