@@ -67,8 +67,7 @@ ReplyHead::Verdict ReplyHead::decide()
             line.chop(1);
         if (!m_statusRead) {
             m_statusRead = true;
-            m_status = statusCode(line);
-            if (!isRedirectStatus(m_status))
+            if (!isRedirectStatus(statusCode(line)))
                 return m_verdict = Lines;
             continue;
         }

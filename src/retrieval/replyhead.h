@@ -36,8 +36,6 @@ public:
     Verdict verdict() const { return m_verdict; }
     // The bytes held so far, handed over once (for Lines).
     QByteArray takeHeld() { return std::exchange(m_held, {}); }
-    // The status code of the status line; 0 before it or without one.
-    int status() const { return m_status; }
     // The value of the Location line of a redirect, trimmed.
     QString location() const { return m_location; }
 
@@ -51,7 +49,6 @@ private:
     qsizetype m_searched = 0;
     bool m_statusRead = false;
     Verdict m_verdict = Undecided;
-    int m_status = 0;
     QString m_location;
 };
 

@@ -194,11 +194,16 @@ void SearchConnection::readReply()
             takeReplyBytes(bytes, rows);
         }
     }
-    if (!rows.isEmpty()) {
-        m_status.rows += int(rows.size());
-        emit rowsFound(rows);
-        emit statusChanged(m_status);
-    }
+    reportRows(rows);
+}
+
+void SearchConnection::reportRows(const QList<ResultRow>& rows)
+{
+    if (rows.isEmpty())
+        return;
+    m_status.rows += int(rows.size());
+    emit rowsFound(rows);
+    emit statusChanged(m_status);
 }
 
 void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows)
@@ -216,11 +221,7 @@ void SearchConnection::flushHead()
     m_head.reset();
     QList<ResultRow> rows;
     takeReplyBytes(held, rows);
-    if (!rows.isEmpty()) {
-        m_status.rows += int(rows.size());
-        emit rowsFound(rows);
-        emit statusChanged(m_status);
-    }
+    reportRows(rows);
 }
 
 void SearchConnection::serverClosed()

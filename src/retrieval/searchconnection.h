@@ -77,6 +77,7 @@ private:
     void openSocket();
     void sendRequest();
     void takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows);
+    void reportRows(const QList<ResultRow>& rows);
     void followRedirect(const QString& location);
     void fail(const QString& reason);
     void flushHead();

@@ -1,5 +1,9 @@
 #include "retrieval/extraction.h"
 
+#include "documents/documentformat.h"
+#include "retrieval/characterreferences.h"
+#include "retrieval/replyreader.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -503,4 +507,183 @@ TEST_F(Extraction, MarkerEndingTheLine)
     state.clear();
     EXPECT_TRUE(feed({QString(99, u'<')}).isEmpty());
     EXPECT_FALSE(state.InList);
+}
+
+// Entries as today's engines write them.
+
+TEST_F(Extraction, AnchorsWithAttributesBeforeHref)
+{
+    const EntryCase cases[] = {
+        {u"attributes before href", uR"(<a class="tilk" rel="nofollow" href="/x">T</a>)",
+         uR"(<a class="tilk" rel="nofollow" href="http://h/x" target="_sokuri">T</a>)", u"T", u""},
+        {u"own target, any case", uR"(<A target="_blank" HREF='https://aa.bb.jp/p'>T</A>)",
+         uR"(<A target="_blank" HREF='https://aa.bb.jp/p'>T</A>)", u"T", u"jp.bb.aa"},
+        {u"host-relative", uR"(<a rel="nofollow" class="result__a" href="//x.jp/y">T</a>)",
+         uR"(<a rel="nofollow" class="result__a" href="http://x.jp/y" target="_sokuri">T</a>)",
+         u"T", u""},
+        {u"blanks of any kind", u"<a\n  data-x=\"1\"\thref=\"/z\">T</a>",
+         u"<a\n  data-x=\"1\"\thref=\"http://h/z\" target=\"_sokuri\">T</a>", u"T", u""},
+        {u"no href, an attribute ending in href, another tag",
+         uR"(<a name="top">N</a><a data-href="/d">D</a><abbr href="/b">B</abbr>)",
+         uR"(<a name="top">N</a><a data-href="/d">D</a><abbr href="/b">B</abbr>)", u"", u""},
+        {u"both forms in one entry", uR"(<a id="i" href="/1">One</a><a href="/2">Two</a>)",
+         uR"(<a id="i" href="http://h/1" target="_sokuri">One</a><a href="http://h/2" target="_sokuri">Two</a>)",
+         u"One", u""},
+    };
+    for (const EntryCase& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.what).toStdString());
+        expectEntry(entry(QString::fromUtf16(c.inner)), c);
+    }
+}
+
+TEST_F(Extraction, TitleStartAndCharacterReferences)
+{
+    // The site anchor comes first; the title is the anchor after "<h2".
+    slot.TitleStart = u"<h2"_s;
+    const ResultRow row = entry(
+        uR"(<div class="b_tpcn"><a class="tilk" aria-label="Ex" href="https://site.ex.jp/">)"
+        uR"(<div>Ex</div><cite>https://site.ex.jp</cite></a></div>)"
+        uR"(<h2 class=""><a target="_blank" href="https://www.ex.jp/a">History, Products, &amp; Facts &#187; &#x4EAC;&nbsp;都 &unknown;</a></h2>)"
+        uR"(<div class="b_caption"><p>snippet &amp; more</p></div>)"_s);
+    EXPECT_EQ(row.title, u"History, Products, & Facts » 京\u00a0都 &unknown;"_s);
+    EXPECT_EQ(row.site, u"jp.ex.www"_s);
+    // The entry's HTML keeps its references.
+    EXPECT_TRUE(row.html.contains(u"&amp; Facts &#187;"_s));
+
+    slot.TitleStart = u"<h3"_s;
+    EXPECT_EQ(entry(uR"(<h2><a href="/x">T</a></h2>)"_s).title, QString());
+
+    EXPECT_EQ(DecodeCharacterReferences(u"&quot;a&quot; &lt;&gt; &#0; &#xD800; &#99999999; &amp"),
+              u"\"a\" <> \ufffd \ufffd \ufffd &amp"_s);
+}
+
+TEST_F(Extraction, RedirectLinksAreUnwrapped)
+{
+    slot.LinkParam = u"uddg"_s;
+    const QString wrapped =
+        u"//duckduckgo.com/l/?uddg=https%3A%2F%2Fja.wikipedia.org%2Fwiki%2F%E4%BA%AC%E9%83%BD"
+        u"%3Fa%3D1%26b%3D2&amp;rut=abc"_s;
+    const ResultRow row = entry(u"<h2><a rel=\"nofollow\" class=\"result__a\" href=\""_s + wrapped +
+                                u"\">京都</a></h2><a class=\"result__url\" href=\""_s + wrapped +
+                                u"\">ja.wikipedia.org</a><a href=\"/feedback\">F</a>"_s);
+    EXPECT_EQ(row.title, u"京都"_s);
+    EXPECT_EQ(row.site, u"org.wikipedia.ja"_s);
+    EXPECT_EQ(row.html.count(u"href=\"https://ja.wikipedia.org/wiki/京都?a=1&amp;b=2\""_s), 2)
+        << row.html.toStdString();
+    EXPECT_TRUE(row.html.contains(u"href=\"http://h/feedback\""_s));
+
+    // Only web addresses are unwrapped.
+    EXPECT_EQ(
+        entry(uR"x(<a href="/l/?uddg=javascript%3Aalert(1)">T</a>)x"_s).html,
+        uR"x(<li><a href="http://h/l/?uddg=javascript%3Aalert(1)" target="_sokuri">T</a></li>)x"_s);
+}
+
+TEST_F(Extraction, OneLongLineOfEntries)
+{
+    // 50 entries on one line of about 1 MiB, as engines send whole lists.
+    QString page = u"<html><body><ol>"_s;
+    for (int i = 0; i < 50; ++i) {
+        page += u"<li><h2><a href=\"https://e%1.jp/\">結果 %1</a></h2><p>"_s.arg(i) +
+                QString(20000, u'x') + u"</p></li>"_s;
+    }
+    page += u"</ol></body></html>\r\n"_s;
+    ASSERT_GT(page.toUtf8().size(), 1000000);
+    slot.ResultCharset = u"utf-8"_s;
+    QList<ResultRow> rows;
+    ReadReplyBytes(slot, state, page.toUtf8(), rows);
+    ASSERT_EQ(rows.size(), 50);
+    EXPECT_EQ(rows[49].title, u"結果 49"_s);
+    EXPECT_EQ(rows[49].site, u"jp.e49"_s);
+}
+
+TEST_F(Extraction, FeedEntries)
+{
+    slot.Feed = true;
+    slot.ResultCharset = u"utf-8"_s;
+    struct FeedCase
+    {
+        const char* what;
+        const char16_t* markers[4]; // ListStart, ItemStart, ItemEnd, ListEnd
+        QString page;
+        QStringList titles;
+        QStringList sites;
+    };
+    const FeedCase cases[] = {
+        {"RSS 2.0",
+         {u"<channel>", u"<item>", u"</item>", u"</channel>"},
+         uR"(<?xml version="1.0"?><rss version="2.0" xmlns:dc="http://purl.org/dc/elements/1.1/"><channel><title>NDL</title>
+<item>
+<title>京都の歴史 &amp; 文化</title>
+<link>https://ndlsearch.ndl.go.jp/books/R1</link>
+<description><![CDATA[<p>京都の<b>寺</b> &amp; 町</p>]]></description>
+<dc:title>別の題</dc:title>
+</item>
+<item><dc:title>題だけ</dc:title><link> /books/R2 </link></item>
+</channel></rss>
+)"_s,
+         {u"京都の歴史 & 文化"_s, u"題だけ"_s},
+         {u"jp.go.ndl.ndlsearch"_s, u"h"_s}},
+        {"RSS 1.0",
+         {u"<rdf:RDF", u"<item ", u"</item>", u"</rdf:RDF>"},
+         uR"(<rdf:RDF xmlns="http://purl.org/rss/1.0/" xmlns:rdf="http://www.w3.org/1999/02/22-rdf-syntax-ns#">
+<item rdf:about="https://cir.nii.ac.jp/crid/1"><dc:title>x</dc:title><title>論文 1</title><description>&lt;b&gt;要旨&lt;/b&gt; です</description></item>
+<item rdf:about="https://cir.nii.ac.jp/crid/2"><title><![CDATA[論文 <2>]]></title></item>
+</rdf:RDF>
+)"_s,
+         {u"論文 1"_s, u"論文 <2>"_s},
+         {u"jp.ac.nii.cir"_s, u"jp.ac.nii.cir"_s}},
+        {"Atom",
+         {u"<feed", u"<entry>", u"</entry>", u"</feed>"},
+         uR"(<feed xmlns="http://www.w3.org/2005/Atom"><title>arXiv</title>
+<entry><id>http://arxiv.org/abs/1</id><title>Deep
+    Learning  for 日本語</title><summary>An abstract.</summary>
+<link title="pdf" href="http://arxiv.org/pdf/1" rel="related"/>
+<link href="http://arxiv.org/abs/1v1" rel="alternate" type="text/html"/></entry>
+<entry><title type="html">&lt;i&gt;Only&lt;/i&gt; an id</title><id>https://example.org/2</id><link rel="self" href="javascript:x"/></entry>
+</feed>
+)"_s,
+         {u"Deep Learning for 日本語"_s, u"Only an id"_s},
+         {u"org.arxiv"_s, u"org.example"_s}},
+    };
+    for (const FeedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        slot.ListStart = QString::fromUtf16(c.markers[0]);
+        slot.ListEnd = QString::fromUtf16(c.markers[3]);
+        slot.ItemStart = QString::fromUtf16(c.markers[1]);
+        slot.ItemEnd = QString::fromUtf16(c.markers[2]);
+        slot.BaseUrl = u"https://h/"_s;
+        state = SlotState();
+        QList<ResultRow> rows;
+        ReadReplyBytes(slot, state, c.page.toUtf8(), rows);
+        ASSERT_EQ(rows.size(), c.titles.size()) << c.page.toStdString();
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            EXPECT_EQ(rows[i].title, c.titles[i]);
+            EXPECT_EQ(rows[i].site, c.sites[i]);
+        }
+
+        // The rows survive a document written and read again.
+        Document document;
+        document.rows = rows;
+        QByteArray bytes;
+        ASSERT_TRUE(EncodeDocument(document, bytes));
+        Document again;
+        ASSERT_TRUE(DecodeDocument(bytes, again));
+        EXPECT_EQ(again.rows, rows);
+    }
+
+    // The viewer's page: the title linking to the address, then the text,
+    // everything escaped; only web addresses become links.
+    slot.ListStart = u"<ol>"_s;
+    slot.ListEnd = u"</ol>"_s;
+    slot.ItemStart = u"<item>"_s;
+    slot.ItemEnd = u"</item>"_s;
+    EXPECT_EQ(
+        entry(
+            uR"(<item><title>A &lt; B</title><link>https://x.jp/?a=1&amp;b="2"</link><description>&lt;p&gt;First&lt;/p&gt;&lt;p&gt;second &amp;amp; third&lt;/p&gt;</description></item>)"_s)
+            .html,
+        uR"(<p><a href="https://x.jp/?a=1&amp;b=&quot;2&quot;" target="_sokuri">A &lt; B</a></p><p>First second &amp; third</p>)"_s);
+    const ResultRow unsafe =
+        entry(uR"x(<item><title>T</title><link>javascript:alert(1)</link></item>)x"_s);
+    EXPECT_EQ(unsafe.html, u"<p><b>T</b></p>"_s);
+    EXPECT_EQ(unsafe.site, QString());
 }

@@ -12,7 +12,7 @@ namespace {
 // The description of the National Diet Library's search, as it publishes it:
 // an RSS template with optional paging and an HTML template.
 const QByteArray NdlDescription = R"(<?xml version="1.0" encoding="UTF-8"?>
-<OpenSearchDescription xmlns="http://a9.com/-/spec/opensearch/1.1/">
+<OpenSearchDescription>
   <ShortName>国立国会図書館サーチ</ShortName>
   <Description>国立国会図書館サーチの検索結果を RSS で返します。</Description>
   <InputEncoding>UTF-8</InputEncoding>
@@ -24,9 +24,10 @@ const QByteArray NdlDescription = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 // An Atom service in the manner of the preprint archives: required paging
-// parameters with an index offset of 0, and a fixed parameter.
+// parameters with an index offset of 0, a fixed parameter, and elements
+// named with a namespace prefix.
 const QByteArray AtomDescription = R"(<?xml version="1.0"?>
-<os:OpenSearchDescription xmlns:os="http://a9.com/-/spec/opensearch/1.1/">
+<os:OpenSearchDescription xmlns:os="urn:example:descriptions">
   <os:ShortName>Preprints/Atom..</os:ShortName>
   <os:Description>Search the preprints.</os:Description>
   <os:Url type="application/atom+xml" indexOffset="0" rel="results"
@@ -38,9 +39,8 @@ const QByteArray AtomDescription = R"(<?xml version="1.0"?>
 
 QByteArray description(const QString& urls, const QString& extra = {})
 {
-    return (u"<OpenSearchDescription xmlns=\"http://a9.com/-/spec/opensearch/1.1/\">"
-            u"<ShortName>x</ShortName>"_s +
-            extra + urls + u"</OpenSearchDescription>"_s)
+    return (u"<OpenSearchDescription><ShortName>x</ShortName>"_s + extra + urls +
+            u"</OpenSearchDescription>"_s)
         .toUtf8();
 }
 
