@@ -1,6 +1,6 @@
 #include "analysis/chasenclient.h"
 
-#include "app/socketcontrol.h"
+#include "app/common/socketcontrol.h"
 
 #include <QTcpSocket>
 

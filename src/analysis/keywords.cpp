@@ -1,6 +1,6 @@
 #include "analysis/keywords.h"
 
-#include "analysis/splitfields.h"
+#include "app/common/splitfields.h"
 
 #include <array>
 

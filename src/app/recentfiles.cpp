@@ -1,6 +1,6 @@
 #include "app/recentfiles.h"
 
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 #include "encoding/codepage932.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "analysis/keywords.h"
-#include "app/appstate.h"
-#include "app/inputmode.h"
-#include "app/settings.h"
+#include "app/common/appstate.h"
+#include "app/common/inputmode.h"
+#include "app/common/settings.h"
 #include "retrieval/enginestatus.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "app/settings.h"
+#include "app/common/settings.h"
 #include "cli/streammessages.h"
 
 #include <QEventLoop>

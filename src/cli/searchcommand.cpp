@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
 #include "app/searchrun.h"
-#include "app/settings.h"
+#include "app/common/settings.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"

@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 
-#include "app/settings.h"
+#include "app/common/settings.h"
 
 namespace sokuri::cli {
 

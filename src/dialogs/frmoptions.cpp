@@ -1,6 +1,6 @@
 #include "dialogs/frmoptions.h"
 
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/appstate.h"
-#include "app/settings.h"
-#include "app/usermessage.h"
+#include "app/common/appstate.h"
+#include "app/common/settings.h"
+#include "app/common/usermessage.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "documents/documentformat.h"
 
-#include "app/wholefile.h"
+#include "app/common/wholefile.h"
 #include "encoding/codepage932.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/inputmode.h"
+#include "app/common/inputmode.h"
 #include "documents/documentformat.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/usermessage.h"
+#include "app/common/usermessage.h"
 
 namespace sokuri {
 

@@ -1,6 +1,6 @@
 #include "retrieval/searchconnection.h"
 
-#include "app/socketcontrol.h"
+#include "app/common/socketcontrol.h"
 #include "encoding/codepage932.h"
 #include "retrieval/replyreader.h"
 

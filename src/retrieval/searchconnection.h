@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/socketcontrol.h"
+#include "app/common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
 #include "retrieval/replyhead.h"
 #include "retrieval/resultrow.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/appstate.h"
-#include "app/inputmode.h"
+#include "app/common/appstate.h"
+#include "app/common/inputmode.h"
 #include "searchplugins/catalogueentry.h"
 
 #include <QAbstractListModel>

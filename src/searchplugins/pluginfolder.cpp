@@ -1,6 +1,6 @@
 #include "searchplugins/pluginfolder.h"
 
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 
 #include <QDir>
 

@@ -1,7 +1,7 @@
 #include "searchplugins/pluginstore.h"
 
-#include "app/inifile.h"
-#include "app/wholefile.h"
+#include "app/common/inifile.h"
+#include "app/common/wholefile.h"
 #include "platform/messagesink.h"
 #include "searchplugins/plugincatalogue.h"
 #include "searchplugins/pluginfolder.h"

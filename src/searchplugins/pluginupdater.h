@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/appstate.h"
+#include "app/common/appstate.h"
 #include "searchplugins/plugindownload.h"
 
 #include <QByteArray>

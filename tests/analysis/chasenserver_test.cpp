@@ -3,7 +3,7 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "app/appstate.h"
+#include "app/common/appstate.h"
 
 #include "chasentestsupport.h"
 #include "support/fakeplatform.h"

@@ -2,7 +2,7 @@
 // another start and a drop, the recent documents, the kept layout and the
 // results list's commands.
 #include "app/frmsokuri.h"
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 #include "app/startup.h"
 
 #include "documents/documentformat.h"

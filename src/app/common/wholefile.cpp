@@ -1,4 +1,4 @@
-#include "app/wholefile.h"
+#include "app/common/wholefile.h"
 
 #include <QSaveFile>
 

@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "app/common/settings.h"
 
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "app/waitseconds.h"
+#include "app/common/waitseconds.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

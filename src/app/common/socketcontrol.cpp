@@ -1,4 +1,4 @@
-#include "app/socketcontrol.h"
+#include "app/common/socketcontrol.h"
 
 namespace sokuri::socketcontrol {
 

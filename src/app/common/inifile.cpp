@@ -1,6 +1,6 @@
-#include "app/inifile.h"
+#include "app/common/inifile.h"
 
-#include "app/wholefile.h"
+#include "app/common/wholefile.h"
 #include "encoding/codepage932.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/appstate.h"
+#include "app/common/appstate.h"
 
 #include <QDir>
 #include <QFileInfo>

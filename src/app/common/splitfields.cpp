@@ -1,4 +1,4 @@
-#include "analysis/splitfields.h"
+#include "app/common/splitfields.h"
 
 namespace sokuri {
 

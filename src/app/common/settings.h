@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/appstate.h"
-#include "app/usermessage.h"
+#include "app/common/appstate.h"
+#include "app/common/usermessage.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "app/common/settings.h"
 
 #include "support/testfiles.h"
 
