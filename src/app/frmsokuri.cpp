@@ -1,5 +1,6 @@
 #include "app/frmsokuri.h"
 
+#include "app/common/searchsettings.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchrun.h"
@@ -392,6 +393,11 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     m_run = std::make_unique<SearchRun>(m_state.paths, m_catalogue, m_results, *m_messages);
     m_run->setChasenSettings(m_settings);
     m_run->setDefaultTimeout(LoadSearchTimeout(m_state.paths));
+    m_run->setSearchSettings(LoadSearchSettings(m_state.paths));
+    connect(m_run.get(), &SearchRun::finished, this, [this] {
+        m_engineStatus->setToolTip(m_engineStatus->text());
+        m_engineStatus->setText(DescribeRunEnd(m_run->engineStatuses(), m_results.rowCount()));
+    });
     connect(m_run.get(), &SearchRun::started, this, &frmSokuri::searchStarted);
     connect(m_run.get(), &SearchRun::canStopChanged, m_cancel, &QPushButton::setEnabled);
     connect(m_run.get(), &SearchRun::finished, this, &frmSokuri::EndSearch);
@@ -414,6 +420,10 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     // for every part that is missing or damaged.
     ApplyWindowLayout(*this, *m_listView2,
                       LoadWindowLayout(m_state.paths.IniPath, ResultsModel::ColumnCount));
+    if (LoadSearchSettings(m_state.paths).merge) {
+        m_mergeAction->setChecked(true);
+        mnuDispMerge_Click();
+    }
     QString animation;
     if (!m_programDir.isEmpty())
         animation = m_programDir + u"/busy.gif";
@@ -692,6 +702,7 @@ void frmSokuri::reloadSettings()
     if (m_run) {
         m_run->setChasenSettings(m_settings);
         m_run->setDefaultTimeout(LoadSearchTimeout(m_state.paths));
+        m_run->setSearchSettings(LoadSearchSettings(m_state.paths));
     }
 }
 
@@ -751,6 +762,8 @@ void frmSokuri::mnuDispMerge_Click()
         m_filter->setSourceModel(&m_results);
         m_merged.reset();
     }
+    if (LoadSearchSettings(m_state.paths).merge != m_mergeAction->isChecked())
+        SaveMergeChoice(m_state.paths, m_mergeAction->isChecked());
     showSortIndicator();
 }
 

@@ -8,6 +8,8 @@
 #include "searchplugins/buildrequest.h"
 #include "searchplugins/plugincatalogue.h"
 
+#include <algorithm>
+
 namespace sokuri {
 
 namespace {
@@ -30,7 +32,7 @@ SearchRun::SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsM
             checkAnalysis();
     });
 
-    for (int i = 0; i < ConnectionCount; ++i) {
+    for (int i = 0; i < MaxConnections; ++i) {
         auto* connection = new SearchConnection(this);
         m_connections[std::size_t(i)] = connection;
         connect(connection, &SearchConnection::rowsFound, this,
@@ -40,17 +42,28 @@ SearchRun::SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsM
         connect(connection, &SearchConnection::stateChanged, this, [this](int state) {
             if (state == SearchConnection::Closed && m_waitingForConnection)
                 dispatchNext();
+            if (state == SearchConnection::Closed || state == SearchConnection::Error)
+                checkEnd();
         });
     }
 
-    m_endCheck.setInterval(1000);
-    connect(&m_endCheck, &QTimer::timeout, this, &SearchRun::tick);
+    m_statusOfConnection.fill(-1);
     m_pause.setSingleShot(true);
-    m_pause.setInterval(1000);
+    // Never early: requests of a paced run start at least the interval apart.
+    m_pause.setTimerType(Qt::PreciseTimer);
     connect(&m_pause, &QTimer::timeout, this, &SearchRun::sendPending);
 }
 
 SearchRun::~SearchRun() = default;
+
+void SearchRun::setSearchSettings(const SearchSettings& settings)
+{
+    m_pending = settings;
+    if (m_phase == Phase::Idle) {
+        m_connectionCount = std::clamp(settings.connections, 1, int(MaxConnections));
+        m_intervalMs = std::clamp(settings.intervalMs, 0, SearchSettings::MaxIntervalMs);
+    }
+}
 
 void SearchRun::setDefaultTimeout(int seconds)
 {
@@ -62,9 +75,10 @@ void SearchRun::start(InputMode mode, const QString& text)
 {
     if (m_phase != Phase::Idle)
         return;
+    setSearchSettings(m_pending);
 
     // A connection left in error by an earlier run would never be taken
-    // again; a run starts with all three usable.
+    // again; a run starts with all of them usable.
     for (SearchConnection* connection : m_connections) {
         if (connection->state() == SearchConnection::Error)
             connection->close();
@@ -122,13 +136,12 @@ void SearchRun::beginDispatching()
 
     m_plugins = m_catalogue.checkedNames();
     for (const QString& plugin : m_plugins)
-        m_statuses.append(EngineStatus{plugin, EngineStatus::Waiting, 0, {}});
+        m_statuses.append(EngineStatus{plugin, EngineStatus::Waiting, 0, {}, {}});
     for (int i = 0; i < m_statuses.size(); ++i)
         emit engineStatusChanged(i, m_statuses[i]);
 
     m_nextPlugin = 0;
     m_socket = 0;
-    m_endCheck.start();
     setPhase(Phase::Dispatching);
     dispatchNext();
 }
@@ -136,34 +149,56 @@ void SearchRun::beginDispatching()
 void SearchRun::dispatchNext()
 {
     m_waitingForConnection = false;
-    if (m_phase != Phase::Dispatching || m_pause.isActive())
-        return;
-    if (m_searchStopped) {
-        setPhase(Phase::Draining);
-        return;
-    }
-    if (m_nextPlugin >= m_plugins.size()) {
-        m_dispatching = false;
-        setPhase(Phase::Draining);
-        return;
-    }
-    // Round robin from the connection used last; only a closed one is free.
-    for (int tried = 0; tried < ConnectionCount; ++tried) {
-        if (m_connections[std::size_t(m_socket)]->state() == SearchConnection::Closed) {
-            m_connections[std::size_t(m_socket)]->close();
-            m_pause.start();
+    // Without a wait before each request, every free connection is given its
+    // engine in one go.
+    while (m_phase == Phase::Dispatching && !m_pause.isActive()) {
+        if (m_searchStopped) {
+            setPhase(Phase::Draining);
             return;
         }
-        m_socket = (m_socket + 1) % ConnectionCount;
+        if (m_nextPlugin >= m_plugins.size()) {
+            m_dispatching = false;
+            setPhase(Phase::Draining);
+            checkEnd();
+            return;
+        }
+        if (!freeConnection()) {
+            // All are busy: the next connection to close continues here.
+            m_waitingForConnection = true;
+            return;
+        }
+        if (m_intervalMs > 0) {
+            m_pause.start(m_intervalMs);
+            return;
+        }
+        sendNext();
     }
-    // All three are busy: the next connection to close continues here.
-    m_waitingForConnection = true;
+}
+
+// Round robin from the connection used last; only a closed one is free. The
+// free one is reset for its next engine.
+bool SearchRun::freeConnection()
+{
+    for (int tried = 0; tried < m_connectionCount; ++tried) {
+        if (m_connections[std::size_t(m_socket)]->state() == SearchConnection::Closed) {
+            m_connections[std::size_t(m_socket)]->close();
+            return true;
+        }
+        m_socket = (m_socket + 1) % m_connectionCount;
+    }
+    return false;
 }
 
 void SearchRun::sendPending()
 {
     if (m_phase != Phase::Dispatching || m_searchStopped)
         return;
+    sendNext();
+    dispatchNext();
+}
+
+void SearchRun::sendNext()
+{
     const int index = m_nextPlugin++;
     PluginSlot slot;
     QString reason;
@@ -174,15 +209,16 @@ void SearchRun::sendPending()
     } else {
         setStatus(index, EngineStatus::Skipped, reason);
     }
-    dispatchNext();
 }
 
-void SearchRun::tick()
+// The run ends as soon as every engine has been handed out and no connection
+// is busy any more: each one has answered, failed or run out of time.
+void SearchRun::checkEnd()
 {
-    if (m_dispatching)
+    if (m_dispatching || (m_phase != Phase::Dispatching && m_phase != Phase::Draining))
         return;
-    for (SearchConnection* connection : m_connections) {
-        const int state = connection->state();
+    for (int i = 0; i < MaxConnections; ++i) {
+        const int state = m_connections[std::size_t(i)]->state();
         if (state != SearchConnection::Closed && state != SearchConnection::Error)
             return;
     }
@@ -193,8 +229,6 @@ void SearchRun::stop()
 {
     if (m_phase == Phase::Idle)
         return;
-    for (SearchConnection* connection : m_connections)
-        connection->close();
     setCanStop(false);
     m_searchStopped = true;
     m_dispatching = false;
@@ -202,15 +236,22 @@ void SearchRun::stop()
     // new engine is asked.
     m_pause.stop();
     m_waitingForConnection = false;
-    if (m_phase == Phase::Analysing)
+    if (m_phase == Phase::Analysing) {
+        for (SearchConnection* connection : m_connections)
+            connection->close();
         endSearch();
-    else
-        setPhase(Phase::Draining);
+        return;
+    }
+    setPhase(Phase::Draining);
+    // The last connection to close ends the run; so does the check below
+    // when none was busy.
+    for (SearchConnection* connection : m_connections)
+        connection->close();
+    checkEnd();
 }
 
 void SearchRun::endSearch()
 {
-    m_endCheck.stop();
     m_pause.stop();
     m_waitingForConnection = false;
     m_searchStopped = true;
@@ -245,6 +286,7 @@ void SearchRun::connectionStatus(int connection, const EngineStatus& status)
     entry.kind = status.kind;
     entry.rows = status.rows;
     entry.reason = status.reason;
+    entry.hint = status.hint;
     emit engineStatusChanged(index, entry);
     if (status.kind == EngineStatus::Done || status.kind == EngineStatus::Failed)
         m_statusOfConnection[std::size_t(connection)] = -1;

@@ -3,6 +3,7 @@
 #include "analysis/keywords.h"
 #include "app/common/appstate.h"
 #include "app/common/inputmode.h"
+#include "app/common/searchsettings.h"
 #include "app/common/settings.h"
 #include "retrieval/enginestatus.h"
 
@@ -42,7 +43,10 @@ public:
         Draining,    // every plugin handed out; waiting for the answers
     };
 
-    static constexpr int ConnectionCount = 3;
+    // The connections of a run without search settings, and the most a run
+    // may use.
+    static constexpr int ConnectionCount = SearchSettings::DefaultConnections;
+    static constexpr int MaxConnections = SearchSettings::MaxConnections;
 
     SearchRun(const AppPaths& paths, PluginCatalogue& catalogue, ResultsModel& results,
               MessageSink& messages, QObject* parent = nullptr);
@@ -54,12 +58,16 @@ public:
     // Seconds an engine has for its answer when its plugin names no
     // time-out of its own; 0: none (sokuri.ini's search/timeout).
     void setDefaultTimeout(int seconds);
+    // How many engines are asked at once and the wait before each request,
+    // from the next run on (sokuri.ini's section "search").
+    void setSearchSettings(const SearchSettings& settings);
+    int connectionCount() const { return m_connectionCount; }
 
     // The Search button. text is the input as typed; the run works on it
     // without blanks at both ends (announced by started()). Does nothing while
     // a run is under way.
     void start(InputMode mode, const QString& text);
-    // The Stop button: closes the three connections and ends the run.
+    // The Stop button: closes every connection and ends the run at once.
     void stop();
 
     Phase phase() const { return m_phase; }
@@ -92,7 +100,9 @@ private:
     void beginDispatching();
     void dispatchNext();
     void sendPending();
-    void tick();
+    void sendNext();
+    bool freeConnection();
+    void checkEnd();
     void endSearch();
     void setPhase(Phase phase);
     void setCanStop(bool canStop);
@@ -106,9 +116,11 @@ private:
     ChasenSettings m_settings;
 
     SentenceAnalyser* m_analyser = nullptr;
-    std::array<SearchConnection*, ConnectionCount> m_connections{};
-    QTimer m_endCheck; // once a second while plugins are out
-    QTimer m_pause;    // the second before each request
+    std::array<SearchConnection*, MaxConnections> m_connections{};
+    QTimer m_pause; // the wait before each request
+    int m_connectionCount = ConnectionCount;
+    int m_intervalMs = SearchSettings::DefaultIntervalMs;
+    SearchSettings m_pending; // taken at the start of the next run
     Phase m_phase = Phase::Idle;
     bool m_searchStopped = false;
     bool m_dispatching = false;
@@ -123,7 +135,7 @@ private:
     int m_nextPlugin = 0;
     int m_socket = 0; // where the search for a free connection goes on
     // Which engine of m_statuses each connection is asking, -1 for none.
-    std::array<int, ConnectionCount> m_statusOfConnection{-1, -1, -1};
+    std::array<int, MaxConnections> m_statusOfConnection{};
     QList<EngineStatus> m_statuses;
 };
 

@@ -1,7 +1,8 @@
 #include "cli/commands.h"
 
-#include "app/searchrun.h"
+#include "app/common/searchsettings.h"
 #include "app/common/settings.h"
+#include "app/searchrun.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
@@ -103,6 +104,7 @@ int SearchCommand(const CliContext& context)
     StreamMessages messages(context.err);
     SearchRun run(context.paths, catalogue, results, messages);
     run.setChasenSettings(settings);
+    run.setSearchSettings(LoadSearchSettings(context.paths));
     run.setDefaultTimeout(parser.isSet(timeout) ? timeoutSeconds
                                                 : LoadSearchTimeout(context.paths));
     QObject::connect(&run, &SearchRun::engineStatusChanged, &run,

@@ -1,6 +1,7 @@
 #include "dialogs/frmoptions.h"
 
 #include "app/common/inifile.h"
+#include "dialogs/searchpacingpage.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
 
@@ -116,6 +117,8 @@ frmOptions::frmOptions(const AppPaths& paths, QWidget* parent)
     auto* searchLayout = new QFormLayout(searchPage);
     searchLayout->addRow(timeoutLabel, m_timeout);
     searchLayout->addRow(timeoutNote);
+    m_pacing = new SearchPacingPage(searchPage);
+    searchLayout->addRow(m_pacing);
 
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
@@ -174,6 +177,7 @@ void frmOptions::Form_Load()
     chasenType_Click(m_settings.type);
     m_loadedTimeout = LoadSearchTimeout(m_paths);
     m_timeout->setValue(m_loadedTimeout);
+    m_pacing->load(m_paths);
 }
 
 void frmOptions::showEvent(QShowEvent* event)
@@ -244,6 +248,10 @@ bool frmOptions::cmdApply_Click()
             return false;
         }
         m_loadedTimeout = m_timeout->value();
+    }
+    if (QString error; !m_pacing->apply(m_paths, &error)) {
+        m_messages->critical({error, u"Write error"_s});
+        return false;
     }
     return true;
 }

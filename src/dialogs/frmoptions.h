@@ -20,6 +20,7 @@ class QTabWidget;
 namespace sokuri {
 
 class FileDialogs;
+class SearchPacingPage;
 class MessageSink;
 
 // The settings dialog: how the morphological analyser is reached, the local
@@ -76,6 +77,7 @@ private:
     QLineEdit* m_port = nullptr;
     QSpinBox* m_timeout = nullptr; // sokuri.ini's search/timeout
     int m_loadedTimeout = 0;
+    SearchPacingPage* m_pacing = nullptr; // on the search page: connections and interval
 };
 
 } // namespace sokuri

@@ -1,5 +1,7 @@
 #include "retrieval/enginestatus.h"
 
+#include <QStringList>
+
 namespace sokuri {
 
 QString DescribeStatus(const EngineStatus& status)
@@ -16,11 +18,25 @@ QString DescribeStatus(const EngineStatus& status)
     case EngineStatus::Done:
         return QStringLiteral("完了 (%1 件)").arg(status.rows);
     case EngineStatus::Failed:
-        return QStringLiteral("失敗: ") + status.reason;
+        return QStringLiteral("失敗: ") + status.reason +
+               (status.hint.isEmpty() ? QString() : QStringLiteral("（") + status.hint + u'）');
     case EngineStatus::Skipped:
         return QStringLiteral("スキップ: ") + status.reason;
     }
     return {};
+}
+
+QString DescribeRunEnd(const QList<EngineStatus>& statuses, int rows)
+{
+    QStringList failed;
+    for (const EngineStatus& status : statuses) {
+        if (status.kind == EngineStatus::Failed || status.kind == EngineStatus::Skipped)
+            failed.append(status.plugin + QStringLiteral(" (") + status.reason + u')');
+    }
+    QString line = QStringLiteral("%1 件").arg(rows);
+    if (!failed.isEmpty())
+        line += QStringLiteral("　失敗: ") + failed.join(u'、');
+    return line;
 }
 
 } // namespace sokuri

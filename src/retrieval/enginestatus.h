@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMetaType>
 #include <QString>
 
@@ -22,10 +23,15 @@ struct EngineStatus
     Kind kind = Waiting;
     int rows = 0;   // rows found so far
     QString reason; // why it failed or was skipped, in the user's language
+    QString hint;   // what the user can do about it, or empty
 };
 
 // The status in the user's words: "待機中", "完了 (3 件)", "失敗: 時間切れ", ...
 QString DescribeStatus(const EngineStatus& status);
+
+// The line a run ends with: the total of rows and the engines that failed,
+// each with its reason ("12 件　失敗: alpha (HTTP 403 アクセス拒否)、beta (時間切れ)").
+QString DescribeRunEnd(const QList<EngineStatus>& statuses, int rows);
 
 } // namespace sokuri
 

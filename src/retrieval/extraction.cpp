@@ -891,6 +891,7 @@ void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<Res
             if (f < 0)
                 return;
             state.InList = true;
+            state.SawList = true;
             p = f + slot.ListStart.size();
             break;
         }

@@ -7,21 +7,30 @@
 #include <QRegularExpression>
 #include <QUrl>
 
-#include <limits>
+#include <algorithm>
 
 namespace sokuri {
 
 namespace {
 
-// A relevance figure as a number; a row without one ranks below all others.
-int relevanceValue(const QString& relevance)
-{
-    bool ok = false;
-    const int value = relevance.trimmed().toInt(&ok);
-    return ok ? value : std::numeric_limits<int>::min();
-}
+constexpr int MaxMergedFigure = 999;
 
 } // namespace
+
+QString SumOfFigures(const QStringList& figures)
+{
+    bool any = false;
+    int sum = 0;
+    for (const QString& figure : figures) {
+        bool ok = false;
+        const int value = figure.trimmed().toInt(&ok);
+        if (ok && value > 0) {
+            any = true;
+            sum = std::min(MaxMergedFigure, sum + std::min(value, MaxMergedFigure));
+        }
+    }
+    return any ? QStringLiteral("%1").arg(sum, 3, 10, QLatin1Char(' ')) : QString();
+}
 
 QString TitleLink(const ResultRow& row)
 {
@@ -76,6 +85,7 @@ MergedResultsModel::MergedResultsModel(ResultsModel& source, QObject* parent)
     connect(&source, &QAbstractItemModel::layoutChanged, this, &MergedResultsModel::rebuild);
     connect(&source, &QAbstractItemModel::rowsInserted, this, &MergedResultsModel::rebuild);
     connect(&source, &QAbstractItemModel::rowsRemoved, this, &MergedResultsModel::rebuild);
+    connect(&source, &ResultsModel::sortChanged, this, &MergedResultsModel::rebuild);
     rebuild();
 }
 
@@ -85,6 +95,7 @@ void MergedResultsModel::rebuild()
     m_rows.clear();
     if (m_source) {
         QHash<QString, int> rowOfPage;
+        QList<QStringList> figures;
         for (int i = 0; i < m_source->rowCount(); ++i) {
             const ResultRow& row = m_source->rowAt(i);
             const QString link = TitleLink(row);
@@ -94,14 +105,29 @@ void MergedResultsModel::rebuild()
                 if (!link.isEmpty())
                     rowOfPage.insert(PageKey(link), int(m_rows.size()));
                 m_rows.append(row);
+                figures.append(QStringList{row.relevance});
                 continue;
             }
             ResultRow& merged = m_rows[found.value()];
             if (!merged.plugin.split(QStringLiteral(", ")).contains(row.plugin))
                 merged.plugin += QStringLiteral(", ") + row.plugin;
-            if (relevanceValue(row.relevance) > relevanceValue(merged.relevance))
-                merged.relevance = row.relevance;
+            figures[found.value()].append(row.relevance);
         }
+        for (qsizetype i = 0; i < m_rows.size(); ++i) {
+            if (figures[i].size() > 1)
+                m_rows[i].relevance = SumOfFigures(figures[i]);
+        }
+        // Sorted as the results list sorts: a merged figure may now rank
+        // above rows that stood before it. Equal texts keep their order.
+        const int column = m_source->sortColumn();
+        const bool ascending = m_source->sortOrder() == Qt::AscendingOrder;
+        std::stable_sort(m_rows.begin(), m_rows.end(),
+                         [column, ascending](const ResultRow& a, const ResultRow& b) {
+                             const int c =
+                                 QString::compare(ResultColumnText(a, column),
+                                                  ResultColumnText(b, column), Qt::CaseInsensitive);
+                             return ascending ? c < 0 : c > 0;
+                         });
     }
     endResetModel();
 }

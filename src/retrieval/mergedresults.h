@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 namespace sokuri {
 
@@ -14,9 +15,10 @@ class ResultsModel;
 // The results list with the rows of one page taken together: rows whose
 // title links point to the same page show as one row, placed where the
 // first of them stands, whose plugin column names every engine that found
-// it and whose relevance is the highest of them. Same columns and roles as
-// the results list; the results list itself keeps every row (documents store
-// them unmerged).
+// it and whose relevance is the sum of their figures (at most 999), so a page
+// that several engines found ranks first. The merged rows are sorted as the
+// results list sorts its own. Same columns and roles as the results list;
+// the results list itself keeps every row (documents store them unmerged).
 class MergedResultsModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -38,6 +40,10 @@ private:
     QPointer<ResultsModel> m_source;
     QList<ResultRow> m_rows;
 };
+
+// The figure of a merged row: the sum of its rows' figures, at most 999,
+// right-aligned in three characters; empty when no row has one.
+QString SumOfFigures(const QStringList& figures);
 
 // The address of a row's title link: the href of the first link whose text
 // holds the title, else of the first link; empty without one.

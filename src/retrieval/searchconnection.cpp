@@ -2,11 +2,14 @@
 
 #include "app/common/socketcontrol.h"
 #include "encoding/codepage932.h"
+#include "retrieval/answercause.h"
+#include "retrieval/positionrelevance.h"
 #include "retrieval/replyreader.h"
 
 #include <QSslSocket>
 #include <QUrl>
 
+#include <algorithm>
 #include <chrono>
 
 namespace sokuri {
@@ -128,8 +131,10 @@ void SearchConnection::connectTo(const PluginSlot& slot)
     close();
     m_slot = slot;
     m_sawList = false;
+    m_answerStart.clear();
+    m_position = 0;
     m_redirects = 0;
-    m_status = EngineStatus{slot.Name, EngineStatus::Connecting, 0, {}};
+    m_status = EngineStatus{slot.Name, EngineStatus::Connecting, 0, {}, {}};
     emit statusChanged(m_status);
 
     const int timeout = slot.Timeout > 0 ? slot.Timeout : m_defaultTimeout;
@@ -208,8 +213,15 @@ void SearchConnection::reportRows(const QList<ResultRow>& rows)
 
 void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows)
 {
+    // Kept while there are no rows, to tell why an answer gave none.
+    if (m_status.rows == 0 && rows.isEmpty() && m_answerStart.size() < MaxAnswerSampleBytes)
+        m_answerStart.append(
+            bytes.first(std::min(bytes.size(), MaxAnswerSampleBytes - m_answerStart.size())));
+    const qsizetype before = rows.size();
     ReadReplyBytes(m_slot, m_state, bytes, rows);
-    m_sawList = m_sawList || m_state.InList;
+    if (m_slot.RelevanceByPosition)
+        FigureRowsByPosition(rows, before, m_position);
+    m_sawList = m_sawList || m_state.SawList;
 }
 
 void SearchConnection::flushHead()
@@ -235,8 +247,13 @@ void SearchConnection::serverClosed()
         return; // a redirect is followed, or failed
     // An answer that ended before its head was complete is read as lines.
     flushHead();
-    if (m_status.rows == 0 && !m_sawList)
-        setStatus(EngineStatus::Failed, QStringLiteral("結果の一覧がありません"));
+    const AnswerCause cause = m_status.rows == 0
+                                  ? ExplainEmptyAnswer(m_answerStart, m_sawList,
+                                                       m_slot.CaptchaMarker, m_slot.ResultCharset)
+                                  : AnswerCause();
+    m_answerStart.clear();
+    if (cause.failed)
+        setStatus(EngineStatus::Failed, cause.reason, cause.hint);
     else
         setStatus(EngineStatus::Done);
     close();
@@ -324,10 +341,12 @@ void SearchConnection::timedOut()
     close();
 }
 
-void SearchConnection::setStatus(EngineStatus::Kind kind, const QString& reason)
+void SearchConnection::setStatus(EngineStatus::Kind kind, const QString& reason,
+                                 const QString& hint)
 {
     m_status.kind = kind;
     m_status.reason = reason;
+    m_status.hint = hint;
     emit statusChanged(m_status);
 }
 

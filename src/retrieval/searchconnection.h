@@ -85,7 +85,7 @@ private:
     void serverClosed();
     void socketFailed();
     void timedOut();
-    void setStatus(EngineStatus::Kind kind, const QString& reason = {});
+    void setStatus(EngineStatus::Kind kind, const QString& reason = {}, const QString& hint = {});
     void releaseSocket();
     void detachSocket();
 
@@ -98,6 +98,8 @@ private:
     QTimer m_timeout;
     int m_defaultTimeout = 0;
     bool m_sawList = false;          // the answer has shown its result list
+    QByteArray m_answerStart;        // the answer's first bytes while it gave no rows
+    int m_position = 0;              // entries of the engine so far
     std::optional<ReplyHead> m_head; // the answer's head while it may redirect
     int m_redirects = 0;             // redirects followed for this request
     bool m_error = false;

@@ -15,6 +15,8 @@ struct SlotState
     bool InList = false;
     bool InItem = false;
     bool InBanner = false;
+    // The list start marker has been seen in this answer.
+    bool SawList = false;
     QString ItemText;
     // The entry being collected outgrew the bound of its text: it is consumed
     // up to its end marker and then dropped.

@@ -248,6 +248,10 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.Feed = ini.value(result, QStringLiteral("format"))
                     .trimmed()
                     .compare(u"feed", Qt::CaseInsensitive) == 0;
+    slot.RelevanceByPosition = ini.value(result, QStringLiteral("Relevance"))
+                                   .trimmed()
+                                   .compare(u"position", Qt::CaseInsensitive) == 0;
+    slot.CaptchaMarker = ini.value(result, QStringLiteral("Captcha"));
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.

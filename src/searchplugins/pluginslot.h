@@ -39,6 +39,12 @@ struct PluginSlot
     QString LinkParam;
     // Entries are RSS or Atom entries rather than HTML.
     bool Feed = false;
+    // The result section's "Relevance=position": entries without a figure of
+    // their own get the figure of their position.
+    bool RelevanceByPosition = false;
+    // The result section's "Captcha": a text whose presence in an answer
+    // without rows marks a bot challenge; empty: the well-known marks only.
+    QString CaptchaMarker;
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;

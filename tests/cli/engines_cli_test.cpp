@@ -281,7 +281,7 @@ TEST_F(ShippedPlugins, TheBuildListsEveryShippedEngine)
     const QStringList lines =
         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     for (const ShippedEngine& engine : shippedEngines()) {
-        EXPECT_TRUE(lines.contains(engine.plugin + u'\t' + engine.homePage + u"\t1.0"_s))
+        EXPECT_TRUE(lines.contains(engine.plugin + u'\t' + engine.homePage + u"\t1.1"_s))
             << engine.plugin.toStdString();
     }
     // The local demos stay, so a first search works without the internet.

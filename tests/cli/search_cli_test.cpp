@@ -252,8 +252,8 @@ TEST_F(CliSearch, MergeShowsOnePageOnce)
 
     start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"--merge"_s, u"寺"_s});
     EXPECT_EQ(finish(), 0) << err.toStdString();
-    EXPECT_EQ(out, u"金閣寺\talpha, beta\t100\tjp.example.temples\n"
-                   u"銀閣寺\talpha, beta\t 90\tjp.example.temples\n"_s);
+    EXPECT_EQ(out, u"金閣寺\talpha, beta\t200\tjp.example.temples\n"
+                   u"銀閣寺\talpha, beta\t180\tjp.example.temples\n"_s);
 
     start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"寺"_s});
     EXPECT_EQ(finish(), 0) << err.toStdString();

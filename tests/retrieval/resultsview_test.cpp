@@ -70,10 +70,11 @@ TEST(MergedResults, RowsOfOnePageBecomeOneRow)
          row(u"京都の宿 (英語)"_s, u"beta"_s, u" 90"_s, u"http://www.example.jp/inn?lang=en"_s),
          row(u"京都の宿"_s, u"gamma"_s, u" 50"_s, u"https://www.example.jp/inn"_s)});
     MergedResultsModel merged(results);
-    // Relevance descending: beta's 100 first; alpha's row joins it.
+    // Relevance descending: beta's 100 first; alpha's row joins it and its
+    // figure adds to the page's.
     ASSERT_EQ(merged.rowCount(), 3);
     EXPECT_EQ(merged.rowAt(0).plugin, u"beta, alpha");
-    EXPECT_EQ(merged.rowAt(0).relevance, u"100");
+    EXPECT_EQ(merged.rowAt(0).relevance, u"180");
     // Another query is another page, and https another address.
     EXPECT_EQ(merged.rowAt(1).title, u"京都の宿 (英語)");
     EXPECT_EQ(merged.rowAt(2).plugin, u"gamma");
@@ -82,7 +83,7 @@ TEST(MergedResults, RowsOfOnePageBecomeOneRow)
     results.addRow(row(u"京都の宿"_s, u"delta"_s, u"120"_s, u"http://www.example.jp/inn"_s));
     ASSERT_EQ(merged.rowCount(), 3);
     EXPECT_EQ(merged.rowAt(0).plugin, u"delta, beta, alpha");
-    EXPECT_EQ(merged.rowAt(0).relevance, u"120");
+    EXPECT_EQ(merged.rowAt(0).relevance, u"300");
     // The list keeps every row.
     EXPECT_EQ(results.rowCount(), 5);
 

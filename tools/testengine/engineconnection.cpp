@@ -203,6 +203,8 @@ void EngineConnection::writeNext()
         count = std::min(count, StreamChunk);
     }
     if (count > 0) {
+        if (m_sent == 0)
+            emit replyStarted();
         m_socket->write(replyBytes(m_sent, count));
         m_sent += count;
     }

@@ -41,6 +41,8 @@ public:
 
 signals:
     void requestComplete(const QByteArray& raw);
+    // The first bytes of the reply have been handed to the socket.
+    void replyStarted();
     void finished();
 
 private:

@@ -151,6 +151,7 @@ void TestEngine::acceptConnections()
         m_connections.append(connection);
         connect(connection, &EngineConnection::requestComplete, this,
                 [this, connection](const QByteArray& raw) { takeRequest(connection, raw); });
+        connect(connection, &EngineConnection::replyStarted, this, &TestEngine::answerStarted);
         connect(connection, &EngineConnection::finished, this,
                 [this, connection] { forget(connection); });
     }

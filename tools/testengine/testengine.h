@@ -74,6 +74,8 @@ public:
 
 signals:
     void requestReceived(const QByteArray& raw);
+    // An answer starts to leave the engine (its first bytes are written).
+    void answerStarted();
 
 private:
     bool startServer(QTcpServer* server, quint16 port);

@@ -802,9 +802,13 @@ TEST_F(MainWindow, StatusBarTellsEveryEnginesFateAndKeepsItAfterTheRun)
     // While the run goes, the engine not yet asked is shown waiting.
     EXPECT_TRUE(status->text().contains(u"dead: 待機中"_s)) << status->text().toStdString();
     ASSERT_TRUE(finished.wait(HangGuardMs));
-    EXPECT_TRUE(status->text().contains(u"alpha: 完了 (2 件)"_s)) << status->text().toStdString();
-    EXPECT_TRUE(status->text().contains(u"dead: 失敗: 接続を拒否されました"_s))
-        << status->text().toStdString();
+    // At the end: the total and the engines that failed; every engine's
+    // fate in the tool tip.
+    EXPECT_EQ(status->text(), u"2 件　失敗: dead (接続を拒否されました)"_s);
+    EXPECT_TRUE(status->toolTip().contains(u"alpha: 完了 (2 件)"_s))
+        << status->toolTip().toStdString();
+    EXPECT_TRUE(status->toolTip().contains(u"dead: 失敗: 接続を拒否されました"_s))
+        << status->toolTip().toStdString();
     EXPECT_TRUE(status->isVisible());
 }
 
