@@ -1,4 +1,3 @@
-#include "app/common/searchsettings.h"
 #include "app/common/settings.h"
 
 #include "support/testfiles.h"
@@ -68,30 +67,4 @@ TEST(Settings, ShippedSettingsSelectTheLocalAnalyser)
     ChasenSettings settings;
     ASSERT_TRUE(LoadSettings(paths, settings));
     EXPECT_EQ(settings, (ChasenSettings{0, u"/usr/bin/chasen"_s, u"localhost"_s, u"31000"_s}));
-}
-
-TEST(Settings, SearchPacingKeysAreHeldInTheirRanges)
-{
-    struct Case
-    {
-        const char* section;
-        SearchSettings expected;
-    };
-    const Case cases[] = {
-        {"", {3, 1000, false}}, // a file that predates the keys runs as before
-        {"connections=8\r\ninterval=0\r\nmerge=1\r\n", {8, 0, true}},
-        {"connections= 40 \r\ninterval=-5\r\n", {16, 0, false}},
-        {"connections=0\r\ninterval=99999\r\nmerge=0\r\n", {1, 5000, false}},
-        {"connections=many\r\ninterval=1.5\r\nmerge=yes\r\n", {3, 1000, false}},
-    };
-    TempAppDir dir;
-    const AppPaths paths = ResolveAppPaths(dir.path());
-    for (const Case& c : cases) {
-        writeFile(paths.IniPath, QByteArray("[chasen]\r\ntype=0\r\n[search]\r\n") + c.section);
-        EXPECT_EQ(LoadSearchSettings(paths), c.expected) << c.section;
-    }
-    EXPECT_EQ(LoadSearchSettings(ResolveAppPaths(QStringLiteral(SOKURI_APP_DIR))),
-              (SearchSettings{8, 0, true}));
-    ASSERT_TRUE(SaveMergeChoice(paths, false));
-    EXPECT_FALSE(LoadSearchSettings(paths).merge);
 }
