@@ -9,10 +9,10 @@ class QSpinBox;
 
 namespace sokuri {
 
-// The part of the Options dialog's search page that says how a run asks its engines: how many at
-// the same time (searchConnections, 1 to 16) and the wait before each
-// request (searchInterval, 0 to 5000 ms), the keys "connections" and
-// "interval" of the section "search" of sokuri.ini.
+// The part of the Options dialog's search page that says how a run asks its
+// engines: how many at the same time (searchConnections, 1 to 16) and the
+// wait before each request (searchInterval, 0 to 5000 ms), the keys
+// "connections" and "interval" of the section "search" of sokuri.ini.
 class SearchPacingPage : public QWidget
 {
     Q_OBJECT
