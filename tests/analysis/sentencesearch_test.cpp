@@ -21,8 +21,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// 旅館 庭 宿 in Shift_JIS, percent-encoded and joined by "+".
-const QByteArray SentenceQuery = "GET /s?lang=ja&q=%97%B7%8A%D9+%92%EB+%8Fh HTTP/1.0\r\n";
+// 京都 旅館 庭 宿 in Shift_JIS, percent-encoded and joined by "+".
+const QByteArray SentenceQuery =
+    "GET /s?lang=ja&q=%8B%9E%93s+%97%B7%8A%D9+%92%EB+%8Fh HTTP/1.0\r\n";
 
 class SentenceSearch : public ::testing::Test
 {
