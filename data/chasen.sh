@@ -18,8 +18,9 @@
 #   6  verbal noun   (名詞-サ変接続)
 #   0  anything else (no keyword)
 # so the keywords do not depend on how a dictionary numbers its classes.
-# ChaSen is asked for the names with its option -F and gives the numbers of
-# the conjugation; MeCab's own output is read, and its conjugation fields are
+# ChaSen is asked for the names with its option -F (in its own words, so a
+# word its dictionary does not know is 未知語, no keyword) and gives the
+# numbers of the conjugation; MeCab's own output is read, and its conjugation fields are
 # 0 0. The other options go to ChaSen as they are; MeCab takes none of them.
 #
 # Exit status: 0 done; 1 PROGRAM is missing or cannot be run; 2 the analysis
@@ -114,7 +115,7 @@ analyse() {
             shift
             [ "$option" = "-c" ] || set -- "$@" "$option"
         done
-        "$program" -F '%m\t%y\t%M\t%P-\t%t %f\n' "$@" >"$work.raw" || return 1
+        "$program" -F '%m\t%y\t%M\t%U(%P-)\t%t %f\n' "$@" >"$work.raw" || return 1
         chasen_lines <"$work.raw"
     else
         "$program" "$@"

@@ -78,7 +78,8 @@ QStringList analyse(const QString& appDir, const QString& text)
     QString err;
     QTextStream outStream(&out);
     QTextStream errStream(&err);
-    const CliContext context{ResolveAppPaths(appDir), {u"analyse"_s, text}, outStream, errStream};
+    const cli::CliContext context{
+        ResolveAppPaths(appDir), {u"analyse"_s, text}, outStream, errStream};
     EXPECT_EQ(cli::AnalyseCommand(context), 0) << err.toStdString();
     outStream.flush();
     return out.split(u'\n', Qt::SkipEmptyParts);
@@ -100,7 +101,7 @@ TEST(KeywordClasses, TheNounsTheAnalyserNamesInOrderOnEveryRoute)
         QString program; // the analyser whose names count
         QByteArray ini;
     };
-    const auto server = [](quint16 port) {
+    const auto server = [](quint16 port) -> QByteArray {
         return "[chasen]\ntype=1\nhost=127.0.0.1\nport=" + QByteArray::number(port) + "\n";
     };
     const QList<Route> routes = {
@@ -114,7 +115,7 @@ TEST(KeywordClasses, TheNounsTheAnalyserNamesInOrderOnEveryRoute)
         installChasenScript(dir.path());
         writeFile(dir.file(u"sokuri.ini"_s), route.ini);
         for (const QString& sentence : Sentences) {
-            SCOPED_TRACE(route.name + (u" "_s + sentence).toStdString());
+            SCOPED_TRACE(route.name + QString(u" "_s + sentence).toStdString());
             const QStringList expected = ownNouns(route.program, sentence);
             EXPECT_FALSE(expected.isEmpty());
             EXPECT_EQ(analyse(dir.path(), sentence), expected);

@@ -9,8 +9,9 @@ namespace {
 const QString CodedOption = QStringLiteral("-c");
 
 // ChaSen's own names instead of its numbers: word, reading, base, the full
-// part-of-speech name and the conjugation's numbers, by tabs.
-const QString ChasenFormat = QStringLiteral("%m\\t%y\\t%M\\t%P-\\t%t %f\\n");
+// part-of-speech name as ChaSen prints it (未知語 for a word its dictionary
+// does not know) and the conjugation's numbers, by tabs.
+const QString ChasenFormat = QStringLiteral("%m\\t%y\\t%M\\t%U(%P-)\\t%t %f\\n");
 
 // A long text stays one line for MeCab (its default buffer is 8 KB).
 const QString MecabBuffer = QStringLiteral("4194304");
