@@ -1,5 +1,6 @@
 #include "analysis/sentenceanalyser.h"
 
+#include "analysis/analysabletext.h"
 #include "analysis/keywords.h"
 
 namespace sokuri {
@@ -23,9 +24,9 @@ void SentenceAnalyser::AnalyseText(const QString& text, const ChasenSettings& se
     m_client.close();
 
     if (settings.type == ChasenSettings::Local)
-        m_local.start(text, settings.filename, paths, keywords);
+        m_local.start(AnalysableText(text), settings.filename, paths, keywords);
     else if (settings.type == ChasenSettings::Server)
-        m_client.start(text, settings.host, settings.port, keywords);
+        m_client.start(AnalysableText(text), settings.host, settings.port, keywords);
     m_inAnalyseText = false;
 
     // The caller reads the state on return; the signal reports what changes

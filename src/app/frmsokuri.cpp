@@ -3,6 +3,7 @@
 #include "app/common/searchsettings.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
+#include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "app/windowgeometry.h"
 #include "dialogs/frmabout.h"
@@ -403,6 +404,13 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     connect(m_run.get(), &SearchRun::finished, this, &frmSokuri::EndSearch);
     connect(m_run.get(), &SearchRun::engineStatusChanged, this, &frmSokuri::showEngineStatuses);
     connect(m_run.get(), &SearchRun::started, m_engineStatus, &QLabel::clear);
+    auto* searched = new QLabel(this);
+    searched->setObjectName(u"searchedKeywords"_s);
+    statusBar()->insertWidget(0, searched);
+    connect(m_run.get(), &SearchRun::started, searched, &QLabel::clear);
+    connect(
+        m_run.get(), &SearchRun::keywordsChosen, searched,
+        [searched](const QStringList& words) { searched->setText(SearchedKeywordsText(words)); });
 
     m_documents = std::make_unique<DocumentCommands>(m_state.paths, m_catalogue, m_results,
                                                      *m_dialogs, *m_messages);

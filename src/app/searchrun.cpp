@@ -129,6 +129,7 @@ void SearchRun::beginDispatching()
 {
     // Without a mode the keywords of the last run count, as before.
     m_keywordString = m_lastKeywords->joined();
+    emit keywordsChosen(m_lastKeywords->words());
     if (m_keywordString.isEmpty()) {
         endSearch();
         return;

@@ -76,6 +76,9 @@ public:
     bool dispatching() const { return m_dispatching; }
     bool canStop() const { return m_canStop; }
 
+    // The keywords the current or last run searched with: the analyser's
+    // choice in sentence mode, the fields in keyword mode.
+    const QStringList& searchedKeywords() const { return m_lastKeywords->words(); }
     // The keyword string of the current or last run, words joined by blanks.
     const QString& keywordString() const { return m_keywordString; }
     SearchConnection& connection(int index) { return *m_connections[std::size_t(index)]; }
@@ -94,6 +97,8 @@ signals:
     // The run has ended and the window is idle again.
     void finished();
     void engineStatusChanged(int index, const EngineStatus& status);
+    // The keywords are known (possibly none, and then nothing is searched).
+    void keywordsChosen(const QStringList& keywords);
 
 private:
     void checkAnalysis();

@@ -2,6 +2,7 @@
 
 #include "app/common/searchsettings.h"
 #include "app/common/settings.h"
+#include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
@@ -123,6 +124,12 @@ int SearchCommand(const CliContext& context)
     QString text = parser.positionalArguments().constFirst();
     QObject::connect(&run, &SearchRun::started, &run,
                      [&text](const QString& trimmed) { text = trimmed; });
+    if (mode == InputMode::Sentence) {
+        QObject::connect(&run, &SearchRun::keywordsChosen, &run,
+                         [&context](const QStringList& words) {
+                             context.err << SearchedKeywordsText(words) << Qt::endl;
+                         });
+    }
     run.start(mode, text);
     if (run.isRunning())
         loop.exec();

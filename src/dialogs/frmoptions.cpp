@@ -1,5 +1,6 @@
 #include "dialogs/frmoptions.h"
 
+#include "app/common/analyserprogram.h"
 #include "app/common/inifile.h"
 #include "dialogs/searchpacingpage.h"
 #include "platform/qtfiledialogs.h"
@@ -67,6 +68,9 @@ frmOptions::frmOptions(const AppPaths& paths, QWidget* parent)
     fileLabel->setObjectName(u"Label1"_s);
     m_fileName = new QLineEdit(m_localFrame);
     m_fileName->setObjectName(u"chasenFname"_s);
+    // Either analyser will do; the command file tells them apart by name.
+    m_fileName->setToolTip(u"ChaSen または MeCab の実行ファイル"_s);
+    m_fileName->setPlaceholderText(DefaultAnalyserProgram());
     fileLabel->setBuddy(m_fileName);
     auto* browse = new QPushButton(u"参照"_s, m_localFrame);
     browse->setObjectName(u"chasenCommand"_s);
@@ -208,7 +212,7 @@ void frmOptions::chasenType_Click(int index)
 void frmOptions::chasenCommand_Click()
 {
     FileDialogRequest request;
-    request.fileName = m_fileName->text();
+    request.fileName = m_fileName->text().isEmpty() ? DefaultAnalyserProgram() : m_fileName->text();
     if (!request.fileName.isEmpty())
         request.folder = QFileInfo(request.fileName).absolutePath();
     // Programs carry no name extension here, so "all files" matches every

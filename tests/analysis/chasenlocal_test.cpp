@@ -253,9 +253,11 @@ TEST(ChasenScript, ConvertsBothWaysAndFailsWhole)
                                             dir.file(u"out.txt"_s), u"-c"_s});
     ASSERT_TRUE(script.waitForFinished(HangGuardMs));
     EXPECT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
-    // The program saw UTF-8 without CR; the file is code page 932 with CR LF.
+    // The program saw UTF-8 without CR, and -c as ChaSen's request for the
+    // names of the classes; the file is code page 932 with CR LF.
     EXPECT_EQ(readFile(dir.file(u"out.txt"_s)),
-              cp932::encode(u"options:-c\r\n京都の旅館～\r\n2行目\r\n"_s));
+              cp932::encode(
+                  u"options:-F %m\\t%y\\t%M\\t%U(%P-)\\t%t %f\\n\r\n京都の旅館～\r\n2行目\r\n"_s));
 
     // A failing program leaves no output file behind.
     writeScript(dir.file(u"failing-chasen"_s), "cat >/dev/null\necho partial\nexit 4\n");

@@ -32,13 +32,13 @@ namespace sokuri::test {
 // Generous guard against hangs; no test depends on it being short.
 inline constexpr int HangGuardMs = 60000;
 
-// The sentence of the end-to-end tests. ChaSen's coded output for it gives the
-// class code 2 (common noun) to 旅館, 庭 and 宿; 京都 is a proper noun (11),
-// the rest are particles, verbs, adjectives and punctuation.
+// The sentence of the end-to-end tests. ChaSen names 京都 a proper noun and
+// 旅館, 庭 and 宿 common nouns, so all four are keywords; the rest are
+// particles, verbs, adjectives and punctuation.
 inline const QString Sentence =
     QStringLiteral("京都の旅館を探しています。美しい庭がある宿が良い。");
-inline const QStringList SentenceKeywords = {QStringLiteral("旅館"), QStringLiteral("庭"),
-                                             QStringLiteral("宿")};
+inline const QStringList SentenceKeywords = {QStringLiteral("京都"), QStringLiteral("旅館"),
+                                             QStringLiteral("庭"), QStringLiteral("宿")};
 
 // EUC-JP bytes made by Qt's own converter, not by the code under test.
 inline QByteArray euc(const QString& text)

@@ -2,6 +2,7 @@
 // through the ChaSen server tool, and a test engine receives them.
 
 #include "analysis/chasentestsupport.h"
+#include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "retrieval/resultsmodel.h"
 #include "searchplugins/plugincatalogue.h"
@@ -21,8 +22,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// 旅館 庭 宿 in Shift_JIS, percent-encoded and joined by "+".
-const QByteArray SentenceQuery = "GET /s?lang=ja&q=%97%B7%8A%D9+%92%EB+%8Fh HTTP/1.0\r\n";
+// 京都 旅館 庭 宿 in Shift_JIS, percent-encoded and joined by "+".
+const QByteArray SentenceQuery =
+    "GET /s?lang=ja&q=%8B%9E%93s+%97%B7%8A%D9+%92%EB+%8Fh HTTP/1.0\r\n";
 
 class SentenceSearch : public ::testing::Test
 {
@@ -134,4 +136,19 @@ TEST_F(SentenceSearch, AnalysisWithoutKeywordsEndsTheRunAtOnce)
     run.setChasenSettings(local);
     search(InputMode::Sentence, Sentence);
     EXPECT_TRUE(engine.requests().isEmpty());
+}
+
+TEST_F(SentenceSearch, TheRunTellsWhichKeywordsItSearchedWith)
+{
+    installChasenScript(dir.path());
+    run.setChasenSettings({ChasenSettings::Local, u"/usr/bin/chasen"_s, {}, {}});
+    QStringList shown;
+    QObject::connect(&run, &SearchRun::keywordsChosen, &run,
+                     [&](const QStringList& words) { shown.append(SearchedKeywordsText(words)); });
+    search(InputMode::Sentence, Sentence);
+    search(InputMode::Keywords, u" 京都  宿 "_s);
+    search(InputMode::Sentence, u"とても良い。"_s);
+    EXPECT_EQ(shown, QStringList({u"検索語: 京都 旅館 庭 宿"_s, u"検索語: 京都 宿"_s,
+                                  u"検索語がありません。"_s}));
+    EXPECT_EQ(engine.requests().size(), 2);
 }

@@ -139,8 +139,9 @@ void ChasenSession::startAnalysis(const QByteArray& text)
 
     auto* process = new QProcess(this);
     m_analysis = process;
+    m_reader.emplace(m_chasenProgram, m_runOptions);
     process->setProgram(m_chasenProgram);
-    process->setArguments(m_runOptions);
+    process->setArguments(m_reader->arguments());
     process->setStandardErrorFile(QProcess::nullDevice());
     connect(process, &QProcess::readyReadStandardOutput, this, &ChasenSession::analysisOutput);
     connect(process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {
@@ -153,7 +154,7 @@ void ChasenSession::startAnalysis(const QByteArray& text)
     process->start();
     if (m_analysis != process)
         return; // it could not be started, and that has been answered
-    // ChaSen of this machine reads UTF-8; one text is one line for it.
+    // The analysers of this machine read UTF-8; one text is one line for them.
     process->write(textFromEuc(text).toUtf8() + '\n');
     process->closeWriteChannel();
 }
@@ -181,7 +182,7 @@ void ChasenSession::sendAnalysisLine(const QByteArray& utf8Line)
 {
     if (utf8Line == "EOS")
         m_sawEos = true;
-    send(eucFromUtf8(utf8Line) + '\n');
+    send(eucFromUtf8(m_reader ? m_reader->clientLine(utf8Line) : utf8Line) + '\n');
 }
 
 void ChasenSession::analysisEnded(bool ok)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "analyseroutput.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QProcess;
 class QTcpSocket;
@@ -59,7 +63,8 @@ private:
     bool m_overlong = false; // the line was too long; its rest is dropped
 
     QProcess* m_analysis = nullptr;
-    QByteArray m_output; // the start of an output line of the analysis
+    std::optional<AnalyserOutput> m_reader; // how the running analysis is asked and read
+    QByteArray m_output;                    // the start of an output line of the analysis
     bool m_outputOverlong = false;
     bool m_sawEos = false;
 };

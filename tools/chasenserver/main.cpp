@@ -1,6 +1,7 @@
 // sokuri-chasen-server [--port N] [--listen ADDRESS] [--chasen PROGRAM]
 //
-// Serves the ChaSen server dialogue for the ChaSen program of this machine.
+// Serves the ChaSen server dialogue for the ChaSen program of this machine, or
+// for MeCab (a PROGRAM whose file name contains "mecab").
 // With --port 0 the system chooses the port; the port listened on is printed
 // as "listening on PORT" on standard output either way.
 
@@ -42,8 +43,8 @@ int main(int argc, char** argv)
                                           QStringLiteral("The address to listen on."),
                                           QStringLiteral("ADDRESS"), QStringLiteral("127.0.0.1"));
     const QCommandLineOption chasenOption(
-        QStringLiteral("chasen"), QStringLiteral("The ChaSen program."), QStringLiteral("PROGRAM"),
-        QStringLiteral("/usr/bin/chasen"));
+        QStringLiteral("chasen"), QStringLiteral("The ChaSen or MeCab program."),
+        QStringLiteral("PROGRAM"), QStringLiteral("/usr/bin/chasen"));
     parser.addOption(portOption);
     parser.addOption(listenOption);
     parser.addOption(chasenOption);
@@ -61,8 +62,8 @@ int main(int argc, char** argv)
     const QString chasen = parser.value(chasenOption);
     const QFileInfo chasenInfo(chasen);
     if (!chasenInfo.isFile() || !chasenInfo.isExecutable()) {
-        err << "sokuri-chasen-server: the ChaSen program " << chasen
-            << " is missing or cannot be run" << Qt::endl;
+        err << "sokuri-chasen-server: the analyser " << chasen << " is missing or cannot be run"
+            << Qt::endl;
         return 1;
     }
     if (!QStringEncoder("EUC-JP").isValid()) {

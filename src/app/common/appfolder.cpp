@@ -1,5 +1,7 @@
 #include "app/common/appfolder.h"
 
+#include "app/common/analyserprogram.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -88,6 +90,8 @@ AppFolder ChooseAppFolder(const QString& programDir, const QString& dataHome)
     const bool existed = QFileInfo(user + u"/sokuri.ini").isFile();
     bool ok = QDir().mkpath(user);
     ok = ok && copyMissing(folder.path + u"/sokuri.ini", user + u"/sokuri.ini");
+    // A first start takes MeCab where ChaSen is not installed.
+    ok = ok && (existed || ChooseDefaultAnalyser(user + u"/sokuri.ini"));
     ok = ok && copyMissing(folder.path + u"/chasen.sh", user + u"/chasen.sh");
     ok = ok && addNewPlugins(folder.path + u"/plugins", user + u"/plugins",
                              user + u'/' + QStringView(OfferedPluginsList));
