@@ -21,39 +21,15 @@
 #include "retrieval/resultsfilter.h"
 #include "searchplugins/pluginstore.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFile>
 #include <QFileInfo>
-#include <QFont>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMimeData>
 #include <QMouseEvent>
-#include <QMovie>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QResizeEvent>
-#include <QShortcut>
-#include <QStatusBar>
 #include <QStyle>
 #include <QTextBrowser>
-#include <QToolBar>
 #include <QTreeView>
 #include <QUrl>
-
-#include <algorithm>
-#include <cmath>
 
 namespace sokuri {
 

@@ -19,9 +19,9 @@ constexpr qsizetype MaxItemTextLength = qsizetype(1) << 20;
 // whose plugin is slot: a base address in it ("base href=") replaces
 // slot.BaseUrl, and the result markers of slot cut entries out of it. The
 // marker state carries over from line to line in state; every entry that ends
-// is turned into a row by the reader of the plugin's format
-// (ProcessItem) and appended to rows. A marker that would
-// not move the scan forward ends the scan of the line, so no line loops.
+// is turned into a row by the reader of the plugin's format (ProcessItem)
+// and appended to rows. A marker that would not move the scan forward ends
+// the scan of the line, so no line loops.
 void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows);
 
 // Turns one finished entry into a result row by the reader of the plugin's
