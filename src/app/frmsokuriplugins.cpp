@@ -1,0 +1,82 @@
+#include "app/frmsokuri.h"
+
+#include "app/busypointer.h"
+
+#include "app/recentfilesmenu.h"
+#include "app/resultslistcommands.h"
+#include "app/searchrun.h"
+#include "app/windowgeometry.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/frmoptions.h"
+#include "dialogs/frmpluginmanager.h"
+#include "dialogs/frmpluginupdate.h"
+#include "documents/documentcommands.h"
+#include "documents/documentlocation.h"
+#include "encoding/codepage932.h"
+#include "platform/desktopbrowser.h"
+#include "platform/externalbrowser.h"
+#include "platform/qtfiledialogs.h"
+#include "platform/qtmessagesink.h"
+#include "retrieval/mergedresults.h"
+#include "retrieval/resultpage.h"
+#include "retrieval/resultsexport.h"
+#include "retrieval/resultsfilter.h"
+#include "searchplugins/pluginstore.h"
+
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+namespace sokuri {
+
+using namespace Qt::StringLiterals;
+
+void frmSokuri::ListView1_MouseDown(const QPoint& position)
+{
+    const QModelIndex entry = m_listView1->indexAt(position);
+    if (!entry.isValid())
+        return;
+    m_listView1->selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+    m_popup->popup(m_listView1->viewport()->mapToGlobal(position));
+}
+
+void frmSokuri::OpenPluginSite(const QString& target)
+{
+    const QModelIndexList selected = m_listView1->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const QString url = selected.last().data(PluginCatalogue::UrlRole).toString();
+    if (!url.isEmpty())
+        OpenInBrowser(url, target);
+}
+
+void frmSokuri::mnuDispPlugin_Click()
+{
+    BusyPointer busy;
+    m_catalogue.refresh(m_state.paths);
+    UpdateExecButton();
+}
+
+void frmSokuri::mnuDispPluginupdate_Click()
+{
+    // The update pass refreshes the catalogue itself when it ends.
+    frmPluginUpdate update(m_state.paths, m_catalogue, *m_messages, this);
+    update.exec();
+    UpdateExecButton();
+}
+
+void frmSokuri::mnuDispPluginManager_Click()
+{
+    frmPluginManager manager(m_state.paths, m_catalogue, *m_messages, *m_dialogs, this);
+    manager.exec();
+}
+
+void frmSokuri::popListView1Remove_Click()
+{
+    const QModelIndexList selected = m_listView1->selectionModel()->selectedRows();
+    if (!selected.isEmpty())
+        RemovePluginAsked(m_state.paths, m_catalogue, *m_messages,
+                          selected.last().data(Qt::DisplayRole).toString());
+}
+
+} // namespace sokuri

@@ -1,0 +1,128 @@
+#include "app/frmsokuri.h"
+
+#include "app/common/searchsettings.h"
+
+#include "app/recentfilesmenu.h"
+#include "app/resultslistcommands.h"
+#include "app/searchrun.h"
+#include "app/windowgeometry.h"
+#include "dialogs/frmabout.h"
+#include "dialogs/frmoptions.h"
+#include "dialogs/frmpluginmanager.h"
+#include "dialogs/frmpluginupdate.h"
+#include "documents/documentcommands.h"
+#include "documents/documentlocation.h"
+#include "encoding/codepage932.h"
+#include "platform/desktopbrowser.h"
+#include "platform/externalbrowser.h"
+#include "platform/qtfiledialogs.h"
+#include "platform/qtmessagesink.h"
+#include "retrieval/mergedresults.h"
+#include "retrieval/resultpage.h"
+#include "retrieval/resultsexport.h"
+#include "retrieval/resultsfilter.h"
+#include "searchplugins/pluginstore.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextBrowser>
+#include <QUrl>
+
+namespace sokuri {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The most of a result page the viewer reads back; the page is the entry
+// the program wrote itself, so this only guards against a replaced file.
+constexpr qint64 MaxPageBytes = 16 * 1024 * 1024;
+
+} // namespace
+
+void frmSokuri::OpenInBrowser(const QString& url, const QString& target)
+{
+    // A browser that cannot be reached is reported; the program goes on.
+    ExternalBrowser::Failure failure;
+    if (!m_browser->open(url, target, failure))
+        m_messages->critical({failure.source + u'\r' + failure.description,
+                              u"Error "_s + QString::number(failure.number)});
+}
+
+void frmSokuri::ListView2_ItemClick(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    const QString html = index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString();
+    QString error;
+    if (!WriteResultPage(m_state.paths.TmpPath, html, &error)) {
+        m_messages->critical({error, u"Sokuri"_s});
+        return;
+    }
+    QFile page(ResultPagePath(m_state.paths.TmpPath));
+    if (!page.open(QIODevice::ReadOnly)) {
+        m_messages->critical({page.fileName() + u" を開けません。"_s, u"Sokuri"_s});
+        return;
+    }
+    m_webBrowser1->setHtml(cp932::decode(page.read(MaxPageBytes)));
+}
+
+void frmSokuri::WebBrowser1_LinkClick(const QUrl& url)
+{
+    // A link within the entry moves the viewer; every other one opens in the
+    // desktop's browser, the same window for every result link.
+    if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {
+        m_webBrowser1->scrollToAnchor(url.fragment());
+        return;
+    }
+    OpenInBrowser(url.toString(), u"_sokuri"_s);
+}
+
+void frmSokuri::blankViewer()
+{
+    m_webBrowser1->clear();
+}
+
+void frmSokuri::mnuDispMerge_Click()
+{
+    // The merged view follows the results list only while it is shown.
+    if (m_mergeAction->isChecked()) {
+        m_merged = std::make_unique<MergedResultsModel>(m_results);
+        m_filter->setSourceModel(m_merged.get());
+    } else {
+        m_filter->setSourceModel(&m_results);
+        m_merged.reset();
+    }
+    if (LoadSearchSettings(m_state.paths).merge != m_mergeAction->isChecked())
+        SaveMergeChoice(m_state.paths, m_mergeAction->isChecked());
+    showSortIndicator();
+}
+
+void frmSokuri::showEngineStatuses()
+{
+    QStringList parts;
+    for (const EngineStatus& status : m_run->engineStatuses())
+        parts.append(status.plugin + u": "_s + DescribeStatus(status));
+    m_engineStatus->setText(parts.join(u"　"_s));
+}
+
+void frmSokuri::mnuFileExport_Click()
+{
+    const QString folder =
+        m_documents && m_documents->docFileName() != DocumentCommands::untitledName()
+            ? QFileInfo(m_documents->docFileName()).absolutePath()
+            : m_state.paths.AppPath;
+    const QString chosen = m_dialogs->saveFileName(
+        {folder, u"results.csv"_s, {u"CSV (*.csv)"_s, u"HTML (*.html *.htm)"_s}, u"csv"_s});
+    if (chosen.isEmpty())
+        return;
+    QString error;
+    const QString heading = u"Sokuri: "_s + m_text1->text();
+    if (!ExportResults(chosen, m_resultsCommands->shownRows(), heading, &error))
+        m_messages->critical({error, u"Sokuri"_s});
+}
+
+} // namespace sokuri
