@@ -2,6 +2,7 @@
 
 #include "app/common/socketcontrol.h"
 #include "encoding/codepage932.h"
+#include "retrieval/jsonentries.h"
 #include "retrieval/replyreader.h"
 
 #include <QSslSocket>
@@ -117,6 +118,7 @@ void SearchConnection::close()
     releaseSocket();
     m_error = false;
     m_state.clear();
+    m_body.reset();
     if (m_lastReportedState != Closed) {
         m_lastReportedState = Closed;
         emit stateChanged(Closed);
@@ -141,6 +143,7 @@ void SearchConnection::connectTo(const PluginSlot& slot)
 void SearchConnection::openSocket()
 {
     m_head.emplace();
+    m_body.emplace(m_slot.Json.enabled ? ReplyBody::Whole : ReplyBody::Lines);
     m_socket = new QSslSocket(this);
     if (m_hasSslConfiguration)
         m_socket->setSslConfiguration(m_sslConfiguration);
@@ -208,8 +211,40 @@ void SearchConnection::reportRows(const QList<ResultRow>& rows)
 
 void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows)
 {
-    ReadReplyBytes(m_slot, m_state, bytes, rows);
+    if (!m_body)
+        return;
+    const bool read = m_body->take(bytes, [this, &rows](QByteArrayView lines) {
+        ReadReplyBytes(m_slot, m_state, lines, rows);
+    });
     m_sawList = m_sawList || m_state.InList;
+    if (!read) {
+        const QString reason = m_body->reason();
+        reportRows(rows);
+        rows.clear();
+        fail(reason);
+    }
+}
+
+// The server has closed: the last line that it did not end is read, or a
+// whole answer is read now. False when the answer fails.
+bool SearchConnection::finishReply()
+{
+    if (!m_body)
+        return !m_error;
+    QList<ResultRow> rows;
+    if (m_slot.Json.enabled) {
+        QString reason;
+        if (!ReadJsonRows(m_slot, m_state, m_body->whole(), rows, reason)) {
+            fail(reason);
+            return false;
+        }
+        m_sawList = true;
+    } else {
+        FinishReplyBytes(m_slot, m_state, rows);
+        m_sawList = m_sawList || m_state.InList;
+    }
+    reportRows(rows);
+    return true;
 }
 
 void SearchConnection::flushHead()
@@ -235,6 +270,8 @@ void SearchConnection::serverClosed()
         return; // a redirect is followed, or failed
     // An answer that ended before its head was complete is read as lines.
     flushHead();
+    if (m_error || !finishReply())
+        return;
     if (m_status.rows == 0 && !m_sawList)
         setStatus(EngineStatus::Failed, QStringLiteral("結果の一覧がありません"));
     else
@@ -305,6 +342,7 @@ void SearchConnection::followRedirect(const QString& location)
 void SearchConnection::fail(const QString& reason)
 {
     m_error = true;
+    m_body.reset();
     releaseSocket();
     m_state.clear();
     setStatus(EngineStatus::Failed, reason);

@@ -2,6 +2,7 @@
 
 #include "app/common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
+#include "retrieval/replybody.h"
 #include "retrieval/replyhead.h"
 #include "retrieval/resultrow.h"
 #include "retrieval/slotstate.h"
@@ -81,6 +82,7 @@ private:
     void followRedirect(const QString& location);
     void fail(const QString& reason);
     void flushHead();
+    bool finishReply();
     void readReply();
     void serverClosed();
     void socketFailed();
@@ -99,6 +101,7 @@ private:
     int m_defaultTimeout = 0;
     bool m_sawList = false;          // the answer has shown its result list
     std::optional<ReplyHead> m_head; // the answer's head while it may redirect
+    std::optional<ReplyBody> m_body; // the answer behind its head, decompressed
     int m_redirects = 0;             // redirects followed for this request
     bool m_error = false;
     int m_lastReportedState = Closed;

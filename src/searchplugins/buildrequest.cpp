@@ -248,6 +248,9 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.Feed = ini.value(result, QStringLiteral("format"))
                     .trimmed()
                     .compare(u"feed", Qt::CaseInsensitive) == 0;
+    slot.LinkParamBase64Prefix =
+        ini.value(result, QStringLiteral("LinkParamBase64Prefix")).trimmed();
+    slot.Json = ReadJsonResultKeys(ini, result);
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.
