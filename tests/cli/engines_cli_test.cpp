@@ -2,6 +2,7 @@
 // against pages modelled on each engine's answer, served by a local engine.
 
 #include "encoding/codepage932.h"
+#include "support/gzipped.h"
 #include "support/testfiles.h"
 #include "testengine/testengine.h"
 
@@ -13,7 +14,6 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <memory>
 #include <ostream>
@@ -47,22 +47,6 @@ struct ShippedEngine
     bool gzip = false;          // the engine compresses its answer
     QString version = u"1.0"_s; // the plugin's version
 };
-
-// gzip bytes of data, as a server that compresses sends them.
-QByteArray gzipped(const QByteArray& data)
-{
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY), Z_OK);
-    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))), Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
 
 QList<ShippedEngine> shippedEngines()
 {
@@ -300,7 +284,7 @@ protected:
         page.body = readFile(QStringLiteral(SOKURI_TEST_DATA_DIR "/engines/") + local.engine.page);
         if (local.engine.gzip) {
             page.header += "Content-Encoding: gzip\r\n";
-            page.body = gzipped(page.body);
+            page.body = Compressed(page.body);
         }
         page.header += "\r\n";
         local.server.setPage(path, page);

@@ -3,13 +3,13 @@
 // end their engine with a reason, within bounded memory.
 
 #include "retrieval/searchconnection.h"
+#include "support/gzipped.h"
 #include "support/qtprinters.h"
 #include "testengine/testengine.h"
 
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
-#include <zlib.h>
 
 #include <ostream>
 
@@ -20,21 +20,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int HangGuardMs = 60000;
-
-QByteArray compressed(const QByteArray& data, int windowBits)
-{
-    z_stream z{};
-    EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, windowBits, 9, Z_DEFAULT_STRATEGY), Z_OK);
-    QByteArray out(qsizetype(deflateBound(&z, uLong(data.size()))), Qt::Uninitialized);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = uInt(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = uInt(out.size());
-    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
-    out.resize(qsizetype(z.total_out));
-    deflateEnd(&z);
-    return out;
-}
 
 const QByteArray Feed = "<rss><channel><item><title>清水寺</title><link>http://a.example/1</link>"
                         "</item><item><title>鹿苑寺</title><link>http://b.example/2</link></item>"
@@ -64,11 +49,11 @@ QList<Answer> answers()
     const QStringList json = {u"清水寺"_s, u"鹿苑寺 & 庭"_s};
     return {
         {"OneLineFeedWithoutLineEnd", false, {}, Feed, both, {}},
-        {"GzipFeed", false, "gzip", compressed(Feed, 15 + 16), both, {}},
-        {"ZlibDeflateFeed", false, "deflate", compressed(Feed, 15), both, {}},
-        {"RawDeflateFeed", false, "Deflate", compressed(Feed, -15), both, {}},
+        {"GzipFeed", false, "gzip", Compressed(Feed, 15 + 16), both, {}},
+        {"ZlibDeflateFeed", false, "deflate", Compressed(Feed, 15), both, {}},
+        {"RawDeflateFeed", false, "Deflate", Compressed(Feed, -15), both, {}},
         {"Json", true, {}, Json, json, {}},
-        {"GzipJson", true, "x-gzip", compressed(Json, 15 + 16), json, {}},
+        {"GzipJson", true, "x-gzip", Compressed(Json, 15 + 16), json, {}},
         {"TopLevelArray", true, {}, "[" + Json + "]", json, {}, u"0/query/search"_s},
         {"BadJson",
          true,
@@ -83,13 +68,13 @@ QList<Answer> answers()
         {"GzipBomb",
          false,
          "gzip",
-         compressed(QByteArray(20 << 20, ' '), 15 + 16),
+         Compressed(QByteArray(20 << 20, ' '), 15 + 16),
          {},
          u"16 MiB"_s},
         {"GzipBombAsJson",
          true,
          "gzip",
-         compressed(QByteArray(20 << 20, ' '), 15 + 16),
+         Compressed(QByteArray(20 << 20, ' '), 15 + 16),
          {},
          u"MiB"_s},
         {"BrokenGzip",
@@ -100,6 +85,25 @@ QList<Answer> answers()
          u"壊れています"_s},
         {"UnknownCompression", false, "br", Feed, {}, u"対応していません: br"_s},
     };
+}
+
+// A feed plugin on the local engine at port (ListEnd only where given).
+PluginSlot feedSlot(quint16 port, const QString& listEnd = {})
+{
+    PluginSlot slot;
+    slot.Name = u"e"_s;
+    slot.Host = u"127.0.0.1"_s;
+    slot.Port = port;
+    slot.Path = u"/s"_s;
+    slot.Method = u"GET"_s;
+    slot.ResultCharset = u"utf-8"_s;
+    slot.BaseUrl = u"http://127.0.0.1/"_s;
+    slot.Feed = true;
+    slot.ListStart = u"<channel>"_s;
+    slot.ListEnd = listEnd;
+    slot.ItemStart = u"<item>"_s;
+    slot.ItemEnd = u"</item>"_s;
+    return slot;
 }
 
 class Answers : public ::testing::TestWithParam<Answer>
@@ -121,19 +125,8 @@ TEST_P(Answers, GiveTheirRowsOrEndTheEngineWithAReason)
     page.pieces = {7000};
     engine.setPage(u"*"_s, page);
 
-    PluginSlot slot;
-    slot.Name = u"e"_s;
-    slot.Host = u"127.0.0.1"_s;
-    slot.Port = engine.port();
-    slot.Path = u"/s"_s;
-    slot.Method = u"GET"_s;
-    slot.ResultCharset = u"utf-8"_s;
-    slot.BaseUrl = u"http://127.0.0.1/"_s;
+    PluginSlot slot = feedSlot(engine.port(), u"</channel>"_s);
     slot.Feed = !answer.json;
-    slot.ListStart = u"<channel>"_s;
-    slot.ListEnd = u"</channel>"_s;
-    slot.ItemStart = u"<item>"_s;
-    slot.ItemEnd = u"</item>"_s;
     slot.Json = {answer.json, answer.resultsPath,         u"title"_s, u"pageid"_s,
                  {},          u"http://w.example/?id="_s, {}};
 
@@ -173,17 +166,7 @@ TEST(AnswerBody, StopDropsTheCarriedLastLine)
     page.body = "<channel><item><title>A</title></item>\r\n<item><title>B</title></item>";
     page.neverClose = true;
     engine.setPage(u"*"_s, page);
-    PluginSlot slot;
-    slot.Name = u"e"_s;
-    slot.Host = u"127.0.0.1"_s;
-    slot.Port = engine.port();
-    slot.Path = u"/s"_s;
-    slot.Method = u"GET"_s;
-    slot.ResultCharset = u"utf-8"_s;
-    slot.Feed = true;
-    slot.ListStart = u"<channel>"_s;
-    slot.ItemStart = u"<item>"_s;
-    slot.ItemEnd = u"</item>"_s;
+    const PluginSlot slot = feedSlot(engine.port());
 
     SearchConnection connection;
     QSignalSpy found(&connection, &SearchConnection::rowsFound);
