@@ -107,9 +107,12 @@ bool isInlineTag(QStringView tag)
     qsizetype end = 0;
     while (end < tag.size() && tag[end].isLetter())
         ++end;
-    static const QStringList inlineTags = {u"b"_s,    u"i"_s,    u"em"_s, u"strong"_s, u"span"_s,
-                                           u"mark"_s, u"code"_s, u"a"_s,  u"u"_s,      u"small"_s};
-    return end > 0 && inlineTags.contains(tag.first(end).toString(), Qt::CaseInsensitive);
+    static constexpr QStringView inlineTags[] = {u"b",    u"i",    u"em", u"strong", u"span",
+                                                 u"mark", u"code", u"a",  u"u",      u"small"};
+    const QStringView name = tag.first(end);
+    return end > 0 &&
+           std::any_of(std::begin(inlineTags), std::end(inlineTags),
+                       [name](QStringView t) { return name.compare(t, Qt::CaseInsensitive) == 0; });
 }
 
 } // namespace
