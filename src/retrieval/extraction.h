@@ -19,18 +19,21 @@ constexpr qsizetype MaxItemTextLength = qsizetype(1) << 20;
 // whose plugin is slot: a base address in it ("base href=") replaces
 // slot.BaseUrl, and the result markers of slot cut entries out of it. The
 // marker state carries over from line to line in state; every entry that ends
-// is turned into a row (ProcessItem) and appended to rows. A marker that would
+// is turned into a row by the reader of the plugin's format
+// (ProcessItem) and appended to rows. A marker that would
 // not move the scan forward ends the scan of the line, so no line loops.
 void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows);
 
-// Turns one finished entry into a result row: the title from the first anchor
-// with text; links and image sources made absolute against slot.BaseUrl
-// (links that name a scheme or start with "#" are left as they are, "//host"
-// links get the scheme of BaseUrl); every anchor pointed at the window
-// "_sokuri" unless it names a target of its own; the relevance scaled by the
-// connection's factor (the first figure shown sets it so that it reads 100);
-// the title link's host with its labels reversed as the site. itemText is
-// rewritten in place and is also the row's html.
+// Turns one finished entry into a result row by the reader of the plugin's
+// answer format (EntryReaderFor). For the HTML entries of the written rules:
+// the title from the first anchor with text; links and image sources made
+// absolute against slot.BaseUrl (links that name a scheme or start with "#"
+// are left as they are, "//host" links get the scheme of BaseUrl); every
+// anchor pointed at the window "_sokuri" unless it names a target of its
+// own; the relevance scaled by the connection's factor (the first figure
+// shown sets it so that it reads 100); the title link's host with its labels
+// reversed as the site. itemText is rewritten in place and is also the row's
+// html.
 ResultRow ProcessItem(const PluginSlot& slot, SlotState& state, QString& itemText);
 
 } // namespace sokuri

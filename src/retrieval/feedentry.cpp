@@ -1,6 +1,8 @@
 #include "retrieval/feedentry.h"
 
 #include "retrieval/characterreferences.h"
+#include "retrieval/linkrewriting.h"
+#include "retrieval/relevancefigure.h"
 
 #include <QStringList>
 
@@ -238,6 +240,19 @@ QString FeedEntryPage(const QString& title, const QString& address, const QStrin
     if (!text.isEmpty())
         page += u"<p>" + text.toHtmlEscaped() + u"</p>";
     return page;
+}
+
+ResultRow FeedEntryReader::entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
+                                    const QString*) const
+{
+    ResultRow row;
+    row.plugin = slot.Name;
+    FeedEntry feed = ReadFeedEntry(entry, slot.BaseUrl);
+    row.title = std::move(feed.title);
+    row.site = siteOf(feed.address);
+    row.html = FeedEntryPage(row.title, feed.address, feed.text);
+    row.relevance = relevanceFigure(slot, state, entry);
+    return row;
 }
 
 } // namespace sokuri

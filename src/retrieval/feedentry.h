@@ -1,5 +1,7 @@
 #pragma once
 
+#include "retrieval/entryreader.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -29,5 +31,15 @@ FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl);
 // documents: the title as a link to the address in the window "_sokuri"
 // (plain when there is no address), then the text.
 QString FeedEntryPage(const QString& title, const QString& address, const QString& text);
+
+// Reads the entries of a feed ("[result] format=feed"): the row's title and
+// site from ReadFeedEntry, its html the FeedEntryPage, its relevance from the
+// relevance markers in the entry as it came.
+class FeedEntryReader final : public EntryReader
+{
+public:
+    ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
+                       const QString* whole) const override;
+};
 
 } // namespace sokuri

@@ -1,6 +1,7 @@
 #include "retrieval/jsonentries.h"
 
 #include "retrieval/characterreferences.h"
+#include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
 
 #include <QJsonArray>
@@ -9,8 +10,6 @@
 #include <QJsonParseError>
 #include <QJsonValue>
 #include <QUrl>
-
-#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
@@ -186,15 +185,14 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
 
 namespace {
 
-// The host of an address with its labels reversed (a numeric host as it is).
-QString reversedHost(const QString& address)
+ResultRow rowOf(const PluginSlot& slot, const FeedEntry& entry)
 {
-    const QString host = QUrl(address).host();
-    if (host.isEmpty() || host.front().isDigit())
-        return host;
-    QStringList labels = host.split(u'.');
-    std::reverse(labels.begin(), labels.end());
-    return labels.join(u'.');
+    ResultRow row;
+    row.plugin = slot.Name;
+    row.title = entry.title;
+    row.site = siteOf(entry.address);
+    row.html = FeedEntryPage(entry.title, entry.address, entry.text);
+    return row;
 }
 
 } // namespace
@@ -202,19 +200,31 @@ QString reversedHost(const QString& address)
 bool ReadJsonRows(const PluginSlot& slot, SlotState& state, QByteArrayView body,
                   QList<ResultRow>& rows, QString& reason)
 {
-    (void)state;
+    return JsonEntryReader().readBody(slot, state, body, rows, reason);
+}
+
+bool JsonEntryReader::readBody(const PluginSlot& slot, SlotState&, QByteArrayView body,
+                               QList<ResultRow>& rows, QString& reason) const
+{
     QList<FeedEntry> entries;
     if (!ReadJsonEntries(body, slot.ResultCharset, slot.Json, slot.BaseUrl, entries, reason))
         return false;
-    for (const FeedEntry& entry : entries) {
-        ResultRow row;
-        row.plugin = slot.Name;
-        row.title = entry.title;
-        row.site = reversedHost(entry.address);
-        row.html = FeedEntryPage(entry.title, entry.address, entry.text);
-        rows.append(std::move(row));
-    }
+    for (const FeedEntry& entry : entries)
+        rows.append(rowOf(slot, entry));
     return true;
+}
+
+ResultRow JsonEntryReader::entryRow(const PluginSlot& slot, SlotState&, QStringView entry,
+                                    const QString*) const
+{
+    JsonResultKeys keys = slot.Json;
+    keys.results.clear();
+    QList<FeedEntry> entries;
+    QString reason;
+    const QByteArray one = '[' + entry.toString().toUtf8() + ']';
+    ReadJsonEntries(one, u"utf-8", keys, slot.BaseUrl, entries, reason);
+    ResultRow row = rowOf(slot, entries.isEmpty() ? FeedEntry{} : entries.constFirst());
+    return row;
 }
 
 } // namespace sokuri

@@ -32,8 +32,21 @@ constexpr qsizetype MaxJsonTextLength = 300;
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
                      QStringView baseUrl, QList<FeedEntry>& entries, QString& reason);
 
-// The rows of a whole JSON answer of the plugin of slot, each a small page
-// like a feed entry's; false, with reason, as ReadJsonEntries.
+// Reads a whole JSON answer ("[result] format=json") by the plugin's paths:
+// each result a row whose html is a small page like a feed entry's, its site
+// the address's host reversed. An entry cut out by markers is read as one
+// result.
+class JsonEntryReader final : public EntryReader
+{
+public:
+    ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
+                       const QString* whole) const override;
+    bool readsWholeBody() const override { return true; }
+    bool readBody(const PluginSlot& slot, SlotState& state, QByteArrayView body,
+                  QList<ResultRow>& rows, QString& reason) const override;
+};
+
+// The rows of a whole JSON answer, as JsonEntryReader::readBody.
 bool ReadJsonRows(const PluginSlot& slot, SlotState& state, QByteArrayView body,
                   QList<ResultRow>& rows, QString& reason);
 

@@ -2,7 +2,7 @@
 
 #include "app/common/socketcontrol.h"
 #include "encoding/codepage932.h"
-#include "retrieval/jsonentries.h"
+#include "retrieval/entryreader.h"
 #include "retrieval/replyreader.h"
 
 #include <QSslSocket>
@@ -143,7 +143,7 @@ void SearchConnection::connectTo(const PluginSlot& slot)
 void SearchConnection::openSocket()
 {
     m_head.emplace();
-    m_body.emplace(m_slot.Json.enabled ? ReplyBody::Whole : ReplyBody::Lines);
+    m_body.emplace(EntryReaderFor(m_slot).readsWholeBody() ? ReplyBody::Whole : ReplyBody::Lines);
     m_socket = new QSslSocket(this);
     if (m_hasSslConfiguration)
         m_socket->setSslConfiguration(m_sslConfiguration);
@@ -232,9 +232,9 @@ bool SearchConnection::finishReply()
     if (!m_body)
         return !m_error;
     QList<ResultRow> rows;
-    if (m_slot.Json.enabled) {
+    if (const EntryReader& reader = EntryReaderFor(m_slot); reader.readsWholeBody()) {
         QString reason;
-        if (!ReadJsonRows(m_slot, m_state, m_body->whole(), rows, reason)) {
+        if (!reader.readBody(m_slot, m_state, m_body->whole(), rows, reason)) {
             fail(reason);
             return false;
         }

@@ -1,0 +1,202 @@
+#include "retrieval/anchortags.h"
+
+#include "retrieval/characterreferences.h"
+#include "retrieval/textsearch.h"
+
+#include <QChar>
+#include <QLatin1StringView>
+
+namespace sokuri {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The characters of an anchor element outside its tags, without tabs and
+// line breaks, character references decoded, trimmed of spaces.
+QString textOutsideTags(QStringView anchor)
+{
+    // Gathered on the stack, so the title is allocated once at its own size.
+    QVarLengthArray<QChar, 256> text;
+    bool copying = true;
+    for (const QChar c : anchor) {
+        if (c == u'\t' || c == u'\n' || c == u'\r')
+            continue;
+        if (c == u'<')
+            copying = false;
+        else if (c == u'>')
+            copying = true;
+        else if (copying)
+            text.append(c);
+    }
+    // Character references stand for their characters ("&amp;" is "&").
+    QString decoded;
+    QStringView view(text.data(), text.size());
+    if (findChar(view, QChar(u'&'), 0) >= 0) {
+        decoded = DecodeCharacterReferences(view);
+        view = decoded;
+    }
+    // Spaces trimmed at both ends, as TrimSpaces does.
+    qsizetype end = view.size();
+    while (end > 0 && view[end - 1] == u' ')
+        --end;
+    qsizetype begin = 0;
+    while (begin < end && view[begin] == u' ')
+        ++begin;
+    return view.sliced(begin, end - begin).toString();
+}
+
+// Finds the anchor tags of one text at ascending positions: "<a href" in any
+// letter case, as always, or "<a" and a blank starting a tag whose attributes
+// hold "href=" in any order ("<a class=\"r\" href=\"/x\">"). The searches
+// behind it remember their last answer, so that a text of many "<a" that
+// share one ">" costs one scan, not one per "<a".
+class AnchorScanner
+{
+public:
+    explicit AnchorScanner(QStringView text)
+        : text_(text)
+    {}
+
+    // The next anchor tag from `from` on; an invalid AnchorTag when none.
+    AnchorTag next(qsizetype from)
+    {
+        const qsizetype size = text_.size();
+        for (qsizetype v = findNoCase(text_, "<a"_L1, from); v >= 0 && v + 2 < size;
+             v = findNoCase(text_, "<a"_L1, v + 1)) {
+            if (!isBlank(text_[v + 2]))
+                continue;
+            AnchorTag tag{v, -1, tagEnd(v)};
+            if (isLiteralAnchor(v)) {
+                if (v + 7 < size && text_[v + 7] == u'=')
+                    tag.hrefEq = v + 7;
+                return tag;
+            }
+            // No ">" after it: neither this nor any later "<a" is a tag.
+            if (tag.end < 0)
+                return {};
+            tag.hrefEq = hrefAttribute(v + 3, tag.end);
+            if (tag.hrefEq >= 0)
+                return tag;
+        }
+        return {};
+    }
+
+private:
+    // Whether "<a href" (any letter case) stands at v, where "<a" and a blank
+    // are already known to stand.
+    bool isLiteralAnchor(qsizetype v) const
+    {
+        if (v + 7 > text_.size() || text_[v + 2] != u' ')
+            return false;
+        static constexpr char16_t href[] = u"href";
+        for (int i = 0; i < 4; ++i) {
+            if ((text_[v + 3 + i].unicode() | 0x20) != href[i])
+                return false;
+        }
+        return true;
+    }
+
+    // The first ">" from v on, or -1; asked at ascending positions.
+    qsizetype tagEnd(qsizetype v)
+    {
+        if (gtFrom_ < 0 || v < gtFrom_ || (gt_ >= 0 && gt_ < v)) {
+            gt_ = findChar(text_, QChar(u'>'), v);
+            gtFrom_ = v;
+        }
+        return gt_;
+    }
+
+    // The "=" of the attribute "href=" in the tag from `from` to tagEnd (the
+    // attribute name stands after a blank or a quote), or -1. Several "<a"
+    // in one tag share the answer while it lies after them.
+    qsizetype hrefAttribute(qsizetype from, qsizetype tagEnd)
+    {
+        if (tagEnd == lastTagEnd_ && from >= lastFrom_ && (lastHref_ < 0 || lastHref_ - 4 >= from))
+            return lastHref_;
+        lastTagEnd_ = tagEnd;
+        lastFrom_ = from;
+        lastHref_ = -1;
+        const QStringView tag = text_.first(tagEnd);
+        for (qsizetype h = findNoCase(tag, "href="_L1, from); h >= 0;
+             h = findNoCase(tag, "href="_L1, h + 1)) {
+            const QChar before = text_[h - 1];
+            if (isBlank(before) || before == u'"' || before == u'\'') {
+                lastHref_ = h + 4;
+                break;
+            }
+        }
+        return lastHref_;
+    }
+
+    QStringView text_;
+    qsizetype gtFrom_ = -1;
+    qsizetype gt_ = -1;
+    qsizetype lastTagEnd_ = -1;
+    qsizetype lastFrom_ = -1;
+    qsizetype lastHref_ = -1;
+};
+
+} // namespace
+
+AnchorTags anchorTagsOf(QStringView text)
+{
+    AnchorTags tags;
+    AnchorScanner scanner(text);
+    for (AnchorTag tag = scanner.next(0); tag.start >= 0 && tag.end >= 0;
+         tag = scanner.next(tag.start + 1))
+        tags.append(tag);
+    return tags;
+}
+
+// The title link: the first anchor element (an anchor tag up to the first
+// "</a>" after it, tags included) that has text, with that text as title.
+// With a title marker, only anchors at or after its first occurrence count.
+// No such anchor gives an empty link and title.
+QStringView titleAnchor(QStringView text, const AnchorTags& tags, QStringView titleStart,
+                        QString& title)
+{
+    qsizetype s = titleStart.isEmpty() ? 0 : findExact(text, titleStart, 0);
+    const AnchorTag* tag = tags.begin();
+    while (s >= 0) {
+        while (tag != tags.end() && tag->start < s)
+            ++tag;
+        if (tag == tags.end())
+            break;
+        const qsizetype v = tag->start;
+        const qsizetype w = findNoCase(text, "</a>"_L1, v);
+        if (w < 0)
+            break;
+        const QStringView anchor = text.sliced(v, w + 4 - v);
+        title = textOutsideTags(anchor);
+        if (!title.isEmpty())
+            return anchor;
+        s = w;
+    }
+    title.clear();
+    return {};
+}
+
+// The address of an anchor element's href, as written; empty without one,
+// or when it is longer than any link that is unwrapped.
+QStringView anchorLink(QStringView anchor)
+{
+    const AnchorTag tag = AnchorScanner(anchor).next(0);
+    if (tag.hrefEq < 0)
+        return {};
+    qsizetype start = tag.hrefEq + 1;
+    QChar quote;
+    if (start < anchor.size() && (anchor[start] == u'"' || anchor[start] == u'\'')) {
+        quote = anchor[start];
+        ++start;
+    }
+    qsizetype end = start;
+    while (end < anchor.size() && end - start <= MaxUnwrappedLink &&
+           (quote.isNull() ? !isBlank(anchor[end]) && anchor[end] != u'>' : anchor[end] != quote))
+        ++end;
+    return end - start > MaxUnwrappedLink ? QStringView() : anchor.sliced(start, end - start);
+}
+
+// A character that ends the host of an address: its path, port, query or
+
+} // namespace sokuri

@@ -1,0 +1,214 @@
+#pragma once
+
+#include <QChar>
+#include <QLatin1StringView>
+#include <QStringView>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <bit>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// The text searches of the result extraction, over UTF-16 text: markers
+// compared exactly, tag and attribute words compared without regard to the
+// case of ASCII letters. They are defined here, inline, because every entry
+// calls them many times over short stretches of markup.
+
+namespace sokuri {
+
+// The searches below look at eight UTF-16 characters a step where SSE2 is at
+// hand (every x86-64 processor), and one at a time otherwise. They are
+// inline loops rather than calls into Qt's searches: in markup the
+// characters searched for recur every few characters, where the cost of a
+// call outweighs what a vectorised search saves.
+#if defined(__SSE2__)
+inline constexpr qsizetype Lanes = 8;
+
+inline __m128i loadLanes(const char16_t* at)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+
+// One bit pair a lane: where block, with the bits of fold set, equals wanted.
+inline unsigned lanesEqual(__m128i block, __m128i fold, __m128i wanted)
+{
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_or_si128(block, fold), wanted)));
+}
+#endif
+
+// The first c in text from `from` on, or -1.
+inline qsizetype findChar(QStringView text, QChar c, qsizetype from)
+{
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    const char16_t wanted = c.unicode();
+    qsizetype i = std::max<qsizetype>(from, 0);
+#if defined(__SSE2__)
+    const __m128i all = _mm_set1_epi16(short(wanted));
+    for (; i + Lanes <= size; i += Lanes) {
+        const unsigned mask = lanesEqual(loadLanes(chars + i), _mm_setzero_si128(), all);
+        if (mask != 0)
+            return i + std::countr_zero(mask) / 2;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (chars[i] == wanted)
+            return i;
+    }
+    return -1;
+}
+
+// The last c in text, or -1. Entries end in markup, so the scan is short.
+inline qsizetype findLastChar(QStringView text, char16_t c)
+{
+    const char16_t* chars = text.utf16();
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (chars[i] == c)
+            return i;
+    }
+    return -1;
+}
+
+// The first position from `from` on where text holds pattern, or -1: a
+// character c of text matches the pattern character p when (c | fold) == p,
+// where fold is 0x20 for the ASCII letters of a case-blind search and 0
+// otherwise. Candidates are the positions whose first and last characters
+// match (one vectorised test for eight positions); the rest is compared only
+// there.
+inline qsizetype findPattern(QStringView text, const char16_t* pattern, const char16_t* folds,
+                             qsizetype length, qsizetype from)
+{
+    if (length == 0)
+        return std::max<qsizetype>(from, 0);
+    const char16_t* chars = text.utf16();
+    const qsizetype last = text.size() - length; // the last possible start
+    const auto matchesAt = [&](qsizetype i) {
+        for (qsizetype j = 1; j + 1 < length; ++j) {
+            if (char16_t(chars[i + j] | folds[j]) != pattern[j])
+                return false;
+        }
+        return true;
+    };
+    const char16_t first = pattern[0];
+    const char16_t final = pattern[length - 1];
+    const char16_t firstFold = folds[0];
+    const char16_t finalFold = folds[length - 1];
+    qsizetype i = std::max<qsizetype>(from, 0);
+#if defined(__SSE2__)
+    const __m128i firstAll = _mm_set1_epi16(short(first));
+    const __m128i finalAll = _mm_set1_epi16(short(final));
+    const __m128i firstFoldAll = _mm_set1_epi16(short(firstFold));
+    const __m128i finalFoldAll = _mm_set1_epi16(short(finalFold));
+    // Eight starts a step, while the last of them is a possible start.
+    for (; i + Lanes - 1 <= last; i += Lanes) {
+        unsigned mask = lanesEqual(loadLanes(chars + i), firstFoldAll, firstAll) &
+                        lanesEqual(loadLanes(chars + i + length - 1), finalFoldAll, finalAll);
+        while (mask != 0) {
+            const int bit = std::countr_zero(mask);
+            if (matchesAt(i + bit / 2))
+                return i + bit / 2;
+            mask &= ~(3u << bit);
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (char16_t(chars[i] | firstFold) == first &&
+            char16_t(chars[i + length - 1] | finalFold) == final && matchesAt(i))
+            return i;
+    }
+    return -1;
+}
+
+// Finds the lower-case ASCII word in text from `from` on, ASCII letters
+// compared without regard to case. This gives the positions that a search in
+// a copy of text lower-cased letter by letter would give, without making the
+// copy; every word searched this way is ASCII and short.
+inline qsizetype findNoCase(QStringView text, QLatin1StringView word, qsizetype from)
+{
+    constexpr qsizetype most = 16;
+    Q_ASSERT(word.size() <= most);
+    char16_t pattern[most];
+    char16_t folds[most];
+    const qsizetype length = std::min(word.size(), most);
+    for (qsizetype j = 0; j < length; ++j) {
+        pattern[j] = char16_t(word[j].unicode());
+        folds[j] = pattern[j] >= u'a' && pattern[j] <= u'z' ? 0x20 : 0;
+    }
+    return findPattern(text, pattern, folds, length, from);
+}
+
+inline constexpr qsizetype IniValueCharacters = 1023;
+
+// Finds marker in text from `from` on, compared exactly; an empty marker is
+// found at `from`.
+inline qsizetype findExact(QStringView text, QStringView marker, qsizetype from)
+{
+    const qsizetype length = marker.size();
+    if (length == 0)
+        return from;
+    if (length == 1)
+        return findChar(text, marker.front(), from);
+    // Markers are plugin values of at most 1023 bytes, so no longer in
+    // characters; longer ones come only from callers other than a plugin.
+    static constexpr char16_t noFolds[IniValueCharacters] = {};
+    if (length <= IniValueCharacters)
+        return findPattern(text, marker.utf16(), noFolds, length, from);
+    const QVarLengthArray<char16_t, 1> folds(length, 0);
+    return findPattern(text, marker.utf16(), folds.data(), length, from);
+}
+
+// The first occurrence of one word in one text at or after ascending
+// positions. The last answer is reused while it still holds (no occurrence,
+// or one not yet passed), so asking from many positions costs one scan of the
+// text in all, however the questions about several words interleave.
+template <typename Find> class NextMatch
+{
+public:
+    explicit NextMatch(Find find)
+        : find_(std::move(find))
+    {}
+
+    qsizetype from(qsizetype p)
+    {
+        if (searchedFrom_ < 0 || p < searchedFrom_ || (found_ >= 0 && found_ < p)) {
+            found_ = find_(p);
+            searchedFrom_ = p;
+        }
+        return found_;
+    }
+
+    // Forgets the last answer, for a find that now looks at other text.
+    void reset() { searchedFrom_ = -1; }
+
+private:
+    Find find_;
+    qsizetype searchedFrom_ = -1;
+    qsizetype found_ = -1;
+};
+
+// A marker of the plugin, matched exactly; an empty marker is found at once.
+inline auto nextMarker(QStringView text, QStringView marker)
+{
+    return NextMatch([text, marker](qsizetype p) { return findExact(text, marker, p); });
+}
+
+inline bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+inline bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+inline bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+} // namespace sokuri
