@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Prints the table of one benchmark run from the files scripts/bench leaves
-in its results folder: the Google Benchmark JSON files, the lxml peer's JSON
-and the CPU figures of the slow run.
+in its results folder: the Google Benchmark JSON files, the lxml peer's JSON,
+the JSON reader's peer and the CPU figures of the slow run.
 
     report.py RESULTS_DIR
 
@@ -143,6 +143,17 @@ def main(argv):
         % (ours * 1e3, reply["BM_ReplyPathFile"]["entries"]))
     out("| Peer: lxml time / reply path time | %.1f | >= %.0f: %s |"
         % (ratio, MIN_PEER_RATIO, verdict(ratio >= MIN_PEER_RATIO)))
+    json_path = os.path.join(results, "jsonentries.json")
+    if os.path.exists(json_path):
+        reader = load_benchmarks(json_path)["BM_JsonEntries"]
+        with open(os.path.join(results, "json_peer.json")) as f:
+            python = json.load(f)
+        json_ratio = python["best_seconds"] / (ms(reader) / 1e3)
+        out("| JSON: %.1f MB answer of %d results, Qt's reader + paths | %.1f ms (%d rows) | |"
+            % (python["bytes"] / 1e6, python["entries"], ms(reader), reader["entries"]))
+        out("| JSON: Python %s json module + the same walk | %.1f ms | |"
+            % (python["python"], python["best_seconds"] * 1e3))
+        out("| JSON: Python time / JSON reader time | %.2f | |" % json_ratio)
     print("\n".join(lines))
     print()
     print("Slowest reply path: %.0f MB/s; largest 10 MB / 1 MB time ratio: %.2f; "

@@ -2,6 +2,7 @@
 
 #include "retrieval/feedentry.h"
 #include "retrieval/htmlentry.h"
+#include "retrieval/jsonentries.h"
 
 namespace sokuri {
 
@@ -15,9 +16,12 @@ const EntryReader& EntryReaderFor(const PluginSlot& slot)
 {
     static const HtmlEntryReader html;
     static const FeedEntryReader feed;
+    static const JsonEntryReader json;
     // One line a format.
     if (slot.Feed)
         return feed;
+    if (slot.Json.enabled)
+        return json;
     return html;
 }
 

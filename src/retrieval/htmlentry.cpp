@@ -16,7 +16,9 @@ ResultRow HtmlEntryReader::entryRow(const PluginSlot& slot, SlotState& state, QS
     const AnchorTags tags = anchorTagsOf(entry);
     const QStringView anchor = titleAnchor(entry, tags, slot.TitleStart, row.title);
     const QString address =
-        slot.LinkParam.isEmpty() ? QString() : unwrappedAddress(anchorLink(anchor), slot.LinkParam);
+        slot.LinkParam.isEmpty()
+            ? QString()
+            : unwrappedAddress(anchorLink(anchor), slot.LinkParam, slot.LinkParamBase64Prefix);
     row.site = address.isEmpty() ? siteOf(anchor) : siteOf(address);
     row.html = rewrittenEntry(entry, tags, slot, whole);
     row.relevance = relevanceFigure(slot, state, row.html);

@@ -1,5 +1,6 @@
 #include "retrieval/linkrewriting.h"
 
+#include "retrieval/base64link.h"
 #include "retrieval/characterreferences.h"
 #include "retrieval/relevancefigure.h"
 #include "retrieval/textsearch.h"
@@ -98,7 +99,7 @@ qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase
 // param ("//r.example/l/?u=https%3A%2F%2Fx.jp%2F&amp;t=1" with "u" gives
 // "https://x.jp/"): the parameter's value, percent-decoded as UTF-8, when it
 // is an "http:" or "https:" address; otherwise empty.
-QString unwrappedAddress(QStringView link, QStringView param)
+QString unwrappedAddress(QStringView link, QStringView param, QStringView base64Prefix)
 {
     if (param.isEmpty())
         return {};
@@ -114,6 +115,9 @@ QString unwrappedAddress(QStringView link, QStringView param)
             continue;
         const QString address =
             QUrl::fromPercentEncoding(pair.sliced(param.size() + 1).toUtf8()).trimmed();
+        if (const QString decoded64 = Base64LinkAddress(address, base64Prefix);
+            !decoded64.isEmpty())
+            return decoded64;
         if (address.startsWith(u"http://"_s, Qt::CaseInsensitive) ||
             address.startsWith(u"https://"_s, Qt::CaseInsensitive))
             return address;
@@ -221,7 +225,8 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlo
                                                    : -1;
             const qsizetype lt = nextLt.from(start);
             if (end >= 0 && end - start <= MaxUnwrappedLink && (lt < 0 || lt > end)) {
-                address = unwrappedAddress(text.sliced(start, end - start), slot.LinkParam);
+                address = unwrappedAddress(text.sliced(start, end - start), slot.LinkParam,
+                                           slot.LinkParamBase64Prefix);
                 if (!address.isEmpty()) {
                     addresses.push_front(address.toHtmlEscaped());
                     edits.push_back({start, LinkRule, end - start, addresses.front()});

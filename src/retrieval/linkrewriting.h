@@ -26,8 +26,9 @@ QString siteOf(QStringView anchor);
 // The real address that a redirect link carries in its query parameter
 // param ("//r.example/l/?u=https%3A%2F%2Fx.jp%2F&amp;t=1" with "u" gives
 // "https://x.jp/"): the parameter's value, percent-decoded as UTF-8, when it
-// is an "http:" or "https:" address; otherwise empty.
-QString unwrappedAddress(QStringView link, QStringView param);
+// is an "http:" or "https:" address; otherwise empty. With base64Prefix, a
+// value that starts with it carries the address in base64url after it.
+QString unwrappedAddress(QStringView link, QStringView param, QStringView base64Prefix = {});
 
 // Makes the links and image sources of an entry absolute against
 // slot.BaseUrl and points every anchor at the window "_sokuri"; tags are the

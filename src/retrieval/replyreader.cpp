@@ -87,4 +87,10 @@ void ReadReplyBytes(PluginSlot& slot, SlotState& state, QByteArrayView bytes,
     appendBounded(line, bytes.sliced(start));
 }
 
+void FinishReplyBytes(PluginSlot& slot, SlotState& state, QList<ResultRow>& rows)
+{
+    if (!state.CarryBytes.isEmpty())
+        handleLine(slot, state, state.CarryBytes, rows);
+}
+
 } // namespace sokuri

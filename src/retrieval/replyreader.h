@@ -29,4 +29,9 @@ QString DecodeReplyLine(QStringView charset, QByteArrayView line);
 void ReadReplyBytes(PluginSlot& slot, SlotState& state, QByteArrayView bytes,
                     QList<ResultRow>& rows);
 
+// The server has closed the connection: a last line that it did not end
+// with CR or LF is read like any other line. (Stop and the reset before a
+// new request clear the state instead, so there it is dropped.)
+void FinishReplyBytes(PluginSlot& slot, SlotState& state, QList<ResultRow>& rows);
+
 } // namespace sokuri

@@ -3,6 +3,7 @@
 #include "app/common/socketcontrol.h"
 #include "encoding/codepage932.h"
 #include "retrieval/answercause.h"
+#include "retrieval/entryreader.h"
 #include "retrieval/positionrelevance.h"
 #include "retrieval/replyreader.h"
 
@@ -120,6 +121,7 @@ void SearchConnection::close()
     releaseSocket();
     m_error = false;
     m_state.clear();
+    m_body.reset();
     if (m_lastReportedState != Closed) {
         m_lastReportedState = Closed;
         emit stateChanged(Closed);
@@ -146,6 +148,7 @@ void SearchConnection::connectTo(const PluginSlot& slot)
 void SearchConnection::openSocket()
 {
     m_head.emplace();
+    m_body.emplace(EntryReaderFor(m_slot).readsWholeBody() ? ReplyBody::Whole : ReplyBody::Lines);
     m_socket = new QSslSocket(this);
     if (m_hasSslConfiguration)
         m_socket->setSslConfiguration(m_sslConfiguration);
@@ -213,15 +216,57 @@ void SearchConnection::reportRows(const QList<ResultRow>& rows)
 
 void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows)
 {
-    // Kept while there are no rows, to tell why an answer gave none.
-    if (m_status.rows == 0 && rows.isEmpty() && m_answerStart.size() < MaxAnswerSampleBytes)
-        m_answerStart.append(
-            bytes.first(std::min(bytes.size(), MaxAnswerSampleBytes - m_answerStart.size())));
-    const qsizetype before = rows.size();
-    ReadReplyBytes(m_slot, m_state, bytes, rows);
-    if (m_slot.RelevanceByPosition)
-        FigureRowsByPosition(rows, before, m_position);
+    if (!m_body)
+        return;
+    const bool read = m_body->take(bytes, [this, &rows](QByteArrayView lines) {
+        // Kept while there are no rows, to tell why an answer gave none.
+        if (m_status.rows == 0 && rows.isEmpty() && m_answerStart.size() < MaxAnswerSampleBytes)
+            m_answerStart.append(
+                lines.first(std::min(lines.size(), MaxAnswerSampleBytes - m_answerStart.size())));
+        const qsizetype before = rows.size();
+        ReadReplyBytes(m_slot, m_state, lines, rows);
+        if (m_slot.RelevanceByPosition)
+            FigureRowsByPosition(rows, before, m_position);
+    });
     m_sawList = m_sawList || m_state.SawList;
+    if (!read) {
+        const QString reason = m_body->reason();
+        reportRows(rows);
+        rows.clear();
+        fail(reason);
+    }
+}
+
+// The server has closed: the last line that it did not end is read, or a
+// whole answer is read now. False when the answer fails.
+bool SearchConnection::finishReply()
+{
+    if (!m_body)
+        return !m_error;
+    QList<ResultRow> rows;
+    if (const EntryReader& reader = EntryReaderFor(m_slot); reader.readsWholeBody()) {
+        QString reason;
+        if (!reader.readBody(m_slot, m_state, m_body->whole(), rows, reason)) {
+            // A refusal or a challenge page is no document of results: the
+            // status names that cause rather than the document's fault.
+            const AnswerCause cause =
+                ExplainEmptyAnswer(m_answerStart, true, m_slot.CaptchaMarker, m_slot.ResultCharset);
+            m_answerStart.clear();
+            if (cause.failed)
+                fail(cause.reason, cause.hint);
+            else
+                fail(reason);
+            return false;
+        }
+        m_sawList = true;
+    } else {
+        FinishReplyBytes(m_slot, m_state, rows);
+        m_sawList = m_sawList || m_state.SawList;
+    }
+    if (m_slot.RelevanceByPosition)
+        FigureRowsByPosition(rows, 0, m_position);
+    reportRows(rows);
+    return true;
 }
 
 void SearchConnection::flushHead()
@@ -247,6 +292,8 @@ void SearchConnection::serverClosed()
         return; // a redirect is followed, or failed
     // An answer that ended before its head was complete is read as lines.
     flushHead();
+    if (m_error || !finishReply())
+        return;
     const AnswerCause cause = m_status.rows == 0
                                   ? ExplainEmptyAnswer(m_answerStart, m_sawList,
                                                        m_slot.CaptchaMarker, m_slot.ResultCharset)
@@ -319,12 +366,13 @@ void SearchConnection::followRedirect(const QString& location)
     openSocket();
 }
 
-void SearchConnection::fail(const QString& reason)
+void SearchConnection::fail(const QString& reason, const QString& hint)
 {
     m_error = true;
+    m_body.reset();
     releaseSocket();
     m_state.clear();
-    setStatus(EngineStatus::Failed, reason);
+    setStatus(EngineStatus::Failed, reason, hint);
     if (m_lastReportedState != Error) {
         m_lastReportedState = Error;
         emit stateChanged(Error);

@@ -2,6 +2,7 @@
 
 #include "app/common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
+#include "retrieval/replybody.h"
 #include "retrieval/replyhead.h"
 #include "retrieval/resultrow.h"
 #include "retrieval/slotstate.h"
@@ -79,8 +80,9 @@ private:
     void takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& rows);
     void reportRows(const QList<ResultRow>& rows);
     void followRedirect(const QString& location);
-    void fail(const QString& reason);
+    void fail(const QString& reason, const QString& hint = {});
     void flushHead();
+    bool finishReply();
     void readReply();
     void serverClosed();
     void socketFailed();
@@ -101,6 +103,7 @@ private:
     QByteArray m_answerStart;        // the answer's first bytes while it gave no rows
     int m_position = 0;              // entries of the engine so far
     std::optional<ReplyHead> m_head; // the answer's head while it may redirect
+    std::optional<ReplyBody> m_body; // the answer behind its head, decompressed
     int m_redirects = 0;             // redirects followed for this request
     bool m_error = false;
     int m_lastReportedState = Closed;

@@ -252,6 +252,9 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
                                    .trimmed()
                                    .compare(u"position", Qt::CaseInsensitive) == 0;
     slot.CaptchaMarker = ini.value(result, QStringLiteral("Captcha"));
+    slot.LinkParamBase64Prefix =
+        ini.value(result, QStringLiteral("LinkParamBase64Prefix")).trimmed();
+    slot.Json = ReadJsonResultKeys(ini, result);
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.

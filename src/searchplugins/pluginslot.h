@@ -1,5 +1,7 @@
 #pragma once
 
+#include "searchplugins/jsonresultkeys.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,6 +39,9 @@ struct PluginSlot
     // A query parameter of the title link whose decoded value is the entry's
     // real address (a search engine's redirect link); empty: none.
     QString LinkParam;
+    // When the link parameter's value starts with this prefix, the rest of it
+    // is the address in base64url (Bing's "u=a1..."); empty: none.
+    QString LinkParamBase64Prefix;
     // Entries are RSS or Atom entries rather than HTML.
     bool Feed = false;
     // The result section's "Relevance=position": entries without a figure of
@@ -45,6 +50,8 @@ struct PluginSlot
     // The result section's "Captcha": a text whose presence in an answer
     // without rows marks a bot challenge; empty: the well-known marks only.
     QString CaptchaMarker;
+    // The answer is a JSON document, read whole at the close.
+    JsonResultKeys Json;
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;

@@ -2,6 +2,7 @@
 // against pages modelled on each engine's answer, served by a local engine.
 
 #include "encoding/codepage932.h"
+#include "support/gzipped.h"
 #include "support/testfiles.h"
 #include "testengine/testengine.h"
 
@@ -43,6 +44,8 @@ struct ShippedEngine
     QList<QByteArray> sends;    // what the request holds
     QList<Row> rows;            // the rows the page gives, in order
     QString noLink = u"\x01"_s; // a link that no row may keep
+    bool gzip = false;          // the engine compresses its answer
+    QString version = u"1.0"_s; // the plugin's version
 };
 
 QList<ShippedEngine> shippedEngines()
@@ -53,19 +56,27 @@ QList<ShippedEngine> shippedEngines()
         {"Wikipedia",
          u"Wikipedia (日本語)"_s,
          u"https://ja.wikipedia.org/"_s,
-         u"wikipedia.html"_s,
-         {"GET /w/index.php?search=" + keywords +
-          "&title=Special%3ASearch&fulltext=1&ns0=1&limit=20 HTTP/1.0\r\n"},
-         {{u"清水寺"_s, {}, u"{base}wiki/%E6%B8%85%E6%B0%B4%E5%AF%BA"_s},
-          {u"鹿苑寺"_s, {}, u"{base}wiki/%E9%B9%BF%E8%8B%91%E5%AF%BA"_s},
-          {u"京都の寺&神社"_s, {}, u"{base}wiki/%E4%BA%AC%E9%83%BD%E3%81%AE%E5%AF%BA%26"_s}}},
+         u"wikipedia.json"_s,
+         {"GET /w/api.php?action=query&list=search&srsearch=" + keywords +
+          "&srlimit=20&format=json HTTP/1.0\r\n"},
+         {{u"清水寺"_s, u"org.wikipedia.ja"_s, u"https://ja.wikipedia.org/?curid=41335"_s},
+          {u"鹿苑寺"_s, u"org.wikipedia.ja"_s, u"https://ja.wikipedia.org/?curid=23786"_s},
+          {u"京都の寺社一覧 (A&B)"_s, u"org.wikipedia.ja"_s,
+           u"https://ja.wikipedia.org/?curid=1203344"_s}},
+         u"searchmatch"_s,
+         false,
+         u"2.0"_s},
         {"Wiktionary",
          u"Wiktionary (日本語)"_s,
          u"https://ja.wiktionary.org/"_s,
-         u"wiktionary.html"_s,
-         {"GET /w/index.php?search=" + keywords + "&title=Special%3ASearch&fulltext=1"},
-         {{u"寺"_s, {}, u"{base}wiki/%E5%AF%BA"_s},
-          {u"京都"_s, {}, u"{base}wiki/%E4%BA%AC%E9%83%BD"_s}}},
+         u"wiktionary.json"_s,
+         {"GET /w/api.php?action=query&list=search&srsearch=" + keywords +
+          "&srlimit=20&format=json HTTP/1.0\r\n"},
+         {{u"寺"_s, u"org.wiktionary.ja"_s, u"https://ja.wiktionary.org/?curid=8812"_s},
+          {u"京都"_s, u"org.wiktionary.ja"_s, u"https://ja.wiktionary.org/?curid=27001"_s}},
+         u"searchmatch"_s,
+         false,
+         u"2.0"_s},
         {"DuckDuckGo",
          u"DuckDuckGo (日本)"_s,
          u"https://duckduckgo.com/"_s,
@@ -77,18 +88,23 @@ QList<ShippedEngine> shippedEngines()
            u"https://ja.wikipedia.org/wiki/%E9%B9%BF%E8%8B%91%E5%AF%BA"_s},
           {u"寺社巡り & 御朱印 | 京都観光Navi"_s, u"travel.kyoto.ja"_s,
            u"https://ja.kyoto.travel/temples/?area=higashiyama&"_s}},
-         u"duckduckgo.com/l/"_s},
+         u"duckduckgo.com/l/"_s,
+         false,
+         u"1.1"_s},
         {"Bing",
          u"Bing (日本語)"_s,
          u"https://www.bing.com/"_s,
          u"bing.html"_s,
          {"GET /search?q=" + keywords + "&setlang=ja&cc=JP HTTP/1.0\r\n", browser,
           "\r\nAccept-Language: ja,en;q=0.5\r\n"},
-         {{u"音羽山 清水寺"_s, u"com.bing.www"_s, u"https://www.bing.com/ck/a?"_s},
+         {{u"音羽山 清水寺"_s, u"jp.or.kiyomizudera.www"_s, u"https://www.kiyomizudera.or.jp/"_s},
           {u"金閣寺（鹿苑寺）公式サイト"_s, u"jp.shokoku-ji.www"_s,
            u"https://www.shokoku-ji.jp/kinkakuji/"_s},
-          {u"銀閣寺 & 哲学の道 | 京都観光Navi"_s, u"com.bing.www"_s,
-           u"https://www.bing.com/ck/a?"_s}}},
+          {u"銀閣寺 & 哲学の道 | 京都観光Navi"_s, u"jp.lg.kyoto.city.kankou"_s,
+           u"https://kankou.city.kyoto.lg.jp/"_s}},
+         u"bing.com/ck/a"_s,
+         false,
+         u"1.1"_s},
         {"Kotobank",
          u"コトバンク"_s,
          u"https://kotobank.jp/"_s,
@@ -102,7 +118,10 @@ QList<ShippedEngine> shippedEngines()
            u"{base}word/%E6%B8%85%E6%B0%B4%E5%AF%BA-54211#w-864211"_s},
           {u"京都五山 きょうとござん"_s,
            {},
-           u"{base}word/%E4%BA%AC%E9%83%BD%E4%BA%94%E5%B1%B1-56120"_s}}},
+           u"{base}word/%E4%BA%AC%E9%83%BD%E4%BA%94%E5%B1%B1-56120"_s}},
+         u"\x01"_s,
+         false,
+         u"1.1"_s},
         {"NDLSearch",
          u"NDL サーチ"_s,
          u"https://ndlsearch.ndl.go.jp/"_s,
@@ -111,7 +130,10 @@ QList<ShippedEngine> shippedEngines()
          {{u"京都の寺社と庭園"_s, u"jp.go.ndl.ndlsearch"_s,
            u"https://ndlsearch.ndl.go.jp/books/R100000002-I000008123456"_s},
           {u"寺院建築 & 仏像 : 京都・奈良"_s, u"jp.go.ndl.ndlsearch"_s,
-           u"https://ndlsearch.ndl.go.jp/books/R100000002-I000009876543"_s}}},
+           u"https://ndlsearch.ndl.go.jp/books/R100000002-I000009876543"_s}},
+         u"\x01"_s,
+         false,
+         u"1.1"_s},
         {"HatenaBookmark",
          u"はてなブックマーク"_s,
          u"https://b.hatena.ne.jp/"_s,
@@ -120,7 +142,10 @@ QList<ShippedEngine> shippedEngines()
          {{u"紅葉シーズンの京都、寺の夜間拝観が始まる | 京都新聞デジタル"_s,
            u"jp.co.kyoto-np.www"_s, u"https://www.kyoto-np.co.jp/articles/-/1234567"_s},
           {u"京都の寺を一日で巡る & 食べ歩き"_s, u"com.hatenablog.example"_s,
-           u"https://example.hatenablog.com/entry/2026/11/20/kyoto"_s}}},
+           u"https://example.hatenablog.com/entry/2026/11/20/kyoto"_s}},
+         u"\x01"_s,
+         false,
+         u"1.1"_s},
         {"arXiv",
          u"arXiv"_s,
          u"https://arxiv.org/"_s,
@@ -129,7 +154,94 @@ QList<ShippedEngine> shippedEngines()
          {{u"Temple Records of Kyoto (京都): A Corpus of Pre-modern Japanese Documents"_s,
            u"org.arxiv"_s, u"http://arxiv.org/abs/2411.01234v2"_s},
           {u"Seismic Response of Wooden Pagodas & Temple Halls in Kyoto"_s, u"org.arxiv"_s,
-           u"http://arxiv.org/abs/2508.04321v1"_s}}},
+           u"http://arxiv.org/abs/2508.04321v1"_s}},
+         u"\x01"_s,
+         false,
+         u"1.1"_s},
+        {"JStage",
+         u"J-STAGE"_s,
+         u"https://www.jstage.jst.go.jp/"_s,
+         u"jstage.xml"_s,
+         {"GET /searchapi/do?service=3&text=" + keywords + "&count=20 HTTP/1.0\r\n"},
+         {{u"京都の寺院建築における木組みの変遷"_s, u"jp.go.jst.jstage.www"_s,
+           u"https://www.jstage.jst.go.jp/article/aija/88/812/88_1234/_article/-char/ja/"_s},
+          {u"京都の寺院庭園と観光 & 地域"_s, u"jp.go.jst.jstage.www"_s,
+           u"https://www.jstage.jst.go.jp/article/jjtr/60/2/60_45/_article/-char/ja/"_s}}},
+        {"StackOverflowJa",
+         u"スタック・オーバーフロー (日本語)"_s,
+         u"https://ja.stackoverflow.com/"_s,
+         u"stackoverflow.json"_s,
+         {"GET /2.3/search/advanced?site=ja.stackoverflow&q=" + keywords +
+          "&order=desc&sort=relevance&pagesize=20 HTTP/1.0\r\n"},
+         {{u"京都の寺の一覧を \"pandas\" で読むには"_s, u"com.stackoverflow.ja"_s,
+           u"https://ja.stackoverflow.com/questions/98765/%e4%ba%ac%e9%83%bd%e3%81%ae%e5%af%ba"_s},
+          {u"寺院の地図で <canvas> が描けない"_s, u"com.stackoverflow.ja"_s,
+           u"https://ja.stackoverflow.com/questions/97001/temple-map"_s}},
+         u"&amp;quot;"_s,
+         true},
+        {"GoogleNews",
+         u"Google ニュース"_s,
+         u"https://news.google.com/"_s,
+         u"googlenews.xml"_s,
+         {"GET /rss/search?q=" + keywords + "&hl=ja&gl=JP&ceid=JP%3Aja HTTP/1.0\r\n"},
+         {{u"京都・清水寺で紅葉のライトアップ始まる - 京都新聞デジタル"_s, u"com.google.news"_s,
+           u"https://news.google.com/rss/articles/CBMiWkFVX3lxTE1hYTFfa3lvdG8tbnAtMTIzNDU2N9IBAA?oc=5"_s},
+          {u"金閣寺の屋根ふき替え & 公開再開へ - 産経ニュース"_s, u"com.google.news"_s,
+           u"https://news.google.com/rss/articles/CBMiVkFVX3lxTE5iYjJfc2Fua2VpLTk4NzY1NDPSAQA?oc=5"_s},
+          {u"京都の寺社、冬の特別公開 - NHK"_s, u"com.google.news"_s,
+           u"https://news.google.com/rss/articles/CBMiUkFVX3lxTE9jYzNfbmhrLTU1NTU1NdIBAA?oc=5"_s}}},
+        {"Qiita",
+         u"Qiita"_s,
+         u"https://qiita.com/"_s,
+         u"qiita.json"_s,
+         {"GET /api/v2/items?query=" + keywords + "&per_page=20 HTTP/1.0\r\n"},
+         {{u"京都の寺を Python で地図にする"_s, u"com.qiita"_s,
+           u"https://qiita.com/hanako/items/0a1b2c3d4e5f6a7b8c9d"_s},
+          {u"京都 寺社 API まとめ"_s, u"com.qiita"_s,
+           u"https://qiita.com/hanako/items/ffeeddccbbaa99887766"_s}}},
+        {"GitHub",
+         u"GitHub"_s,
+         u"https://github.com/"_s,
+         u"github.json"_s,
+         {"GET /search/repositories?q=" + keywords + "&per_page=20 HTTP/1.0\r\n",
+          "\r\nAccept: application/vnd.github+json\r\n", "\r\nUser-Agent: Sokuri/"},
+         {{u"hanako/kyoto-temples"_s, u"com.github"_s,
+           u"https://github.com/hanako/kyoto-temples"_s},
+          {u"taro/tera"_s, u"com.github"_s, u"https://github.com/taro/tera"_s}}},
+        {"HackerNews",
+         u"Hacker News"_s,
+         u"https://news.ycombinator.com/"_s,
+         u"hackernews.json"_s,
+         {"GET /api/v1/search?query=" + keywords + "&hitsPerPage=20 HTTP/1.0\r\n"},
+         {{u"Mapping every temple in Kyoto (京都 寺)"_s, u"org.example"_s,
+           u"https://example.org/kyoto-temples"_s},
+          {u"Ask HN: Kyoto temples worth a visit?"_s, u"com.ycombinator.news"_s,
+           u"https://news.ycombinator.com/item?id=41000002"_s}}},
+        {"Crossref",
+         u"Crossref"_s,
+         u"https://www.crossref.org/"_s,
+         u"crossref.json"_s,
+         {"GET /works?query=" + keywords + "&rows=20 HTTP/1.0\r\n"},
+         {{u"京都の寺院建築における木組みの変遷"_s, u"org.doi"_s,
+           u"https://doi.org/10.3130/aija.88.1234"_s},
+          {u"Temples of Kyoto & Nara"_s, u"org.doi"_s, u"https://doi.org/10.1000/xyz.2025.77"_s}}},
+        {"OpenLibrary",
+         u"Open Library"_s,
+         u"https://openlibrary.org/"_s,
+         u"openlibrary.json"_s,
+         {"GET /search.json?q=" + keywords + "&limit=20 HTTP/1.0\r\n"},
+         {{u"古都"_s, u"org.openlibrary"_s, u"https://openlibrary.org/works/OL45804W"_s},
+          {u"Kyoto: A Cultural History"_s, u"org.openlibrary"_s,
+           u"https://openlibrary.org/works/OL5735363W"_s}}},
+        {"GoogleBooks",
+         u"Google ブックス"_s,
+         u"https://books.google.co.jp/"_s,
+         u"googlebooks.json"_s,
+         {"GET /books/v1/volumes?q=" + keywords + "&maxResults=20 HTTP/1.0\r\n"},
+         {{u"京都の寺社"_s, u"jp.co.google.books"_s,
+           u"http://books.google.co.jp/books?id=abcDEF123&amp;dq="_s},
+          {u"古寺巡礼"_s, u"jp.co.google.books"_s,
+           u"http://books.google.co.jp/books?id=zyx987&amp;dq="_s}}},
     };
 }
 
@@ -182,8 +294,13 @@ protected:
         writeSjisFile(dir.file(u"plugins/"_s + local.engine.plugin + u".ini"_s), text);
 
         EnginePage page;
-        page.header = "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n\r\n";
+        page.header = "HTTP/1.0 200 OK\r\nContent-Type: text/html; charset=utf-8\r\n";
         page.body = readFile(QStringLiteral(SOKURI_TEST_DATA_DIR "/engines/") + local.engine.page);
+        if (local.engine.gzip) {
+            page.header += "Content-Encoding: gzip\r\n";
+            page.body = Compressed(page.body);
+        }
+        page.header += "\r\n";
         local.server.setPage(path, page);
         return !page.body.isEmpty();
     }
@@ -281,7 +398,8 @@ TEST_F(ShippedPlugins, TheBuildListsEveryShippedEngine)
     const QStringList lines =
         QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     for (const ShippedEngine& engine : shippedEngines()) {
-        EXPECT_TRUE(lines.contains(engine.plugin + u'\t' + engine.homePage + u"\t1.1"_s))
+        EXPECT_TRUE(
+            lines.contains(engine.plugin + u'\t' + engine.homePage + u'\t' + engine.version))
             << engine.plugin.toStdString();
     }
     // The local demos stay, so a first search works without the internet.

@@ -4,6 +4,7 @@
 
 #include "app/common/appstate.h"
 #include "retrieval/extraction.h"
+#include "retrieval/jsonentries.h"
 #include "retrieval/replyreader.h"
 #include "searchplugins/buildrequest.h"
 #include "support/testfiles.h"
@@ -38,7 +39,8 @@ QStringList blocksOf(const QString& heading)
     return blocks;
 }
 
-// The rows of answer for the guide's plugin file ini.
+// The rows of answer for the guide's plugin file ini; a JSON answer is read
+// whole, as at the close of its connection.
 QList<ResultRow> rowsOf(const QString& ini, const QString& answer)
 {
     TempAppDir dir;
@@ -52,6 +54,12 @@ QList<ResultRow> rowsOf(const QString& ini, const QString& answer)
     EXPECT_TRUE(BuildRequest(paths, name, keywords, slot));
     SlotState state;
     QList<ResultRow> rows;
+    if (slot.Json.enabled) {
+        QString reason;
+        EXPECT_TRUE(ReadJsonRows(slot, state, answer.toUtf8(), rows, reason))
+            << reason.toStdString();
+        return rows;
+    }
     ReadReplyBytes(slot, state, QByteArray(answer.toUtf8() + "\r\n"), rows);
     return rows;
 }
@@ -74,4 +82,14 @@ TEST(PluginGuide, ExamplesGiveTheRowsTheGuideDescribes)
     EXPECT_EQ(items[0].title, u"京都の歴史 & 文化"_s);
     EXPECT_EQ(items[0].site, u"jp.example.books"_s);
     EXPECT_TRUE(items[0].html.contains(u"平安京から現代まで"_s));
+
+    const QStringList json = blocksOf(u"## Answers in JSON"_s);
+    ASSERT_EQ(json.size(), 2);
+    const QList<ResultRow> results = rowsOf(json[0], json[1]);
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_EQ(results[0].title, u"清水寺"_s);
+    EXPECT_EQ(results[1].title, u"京都の寺 & 庭園"_s);
+    EXPECT_EQ(results[1].site, u"jp.example.wiki"_s);
+    EXPECT_TRUE(results[0].html.contains(u"href=\"https://wiki.example.jp/?curid=41335\""_s));
+    EXPECT_TRUE(results[0].html.contains(u"京都の寺院"_s));
 }

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "retrieval/feedentry.h"
+#include "retrieval/resultrow.h"
+#include "retrieval/slotstate.h"
+#include "searchplugins/jsonresultkeys.h"
+#include "searchplugins/pluginslot.h"
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace sokuri {
+
+// The longest text kept under a JSON result's title, in characters; a longer
+// one (a whole article's body) is cut there and ends with "…".
+constexpr qsizetype MaxJsonTextLength = 300;
+
+// Reads the results of a whole JSON answer by the plugin's paths: the
+// results array at keys.results, and in each result the title, the address
+// (keys.url, else keys.altUrl; one that is no web address gets
+// keys.urlPrefix in front, or without a prefix is resolved against baseUrl;
+// only "http:" and "https:" addresses are kept) and the text. Titles and
+// texts are HTML as far as they hold markup: character references are
+// decoded and tags removed. A result without a title is skipped. The body is
+// decoded by charset first, as the lines of other answers are.
+//
+// False, with reason, when the body is no JSON (Qt's reader refuses it, a
+// document nested too deeply among them), or the results path leads nowhere
+// or to something that is not an array.
+bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
+                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason);
+
+// Reads a whole JSON answer ("[result] format=json") by the plugin's paths:
+// each result a row whose html is a small page like a feed entry's, its site
+// the address's host reversed. An entry cut out by markers is read as one
+// result.
+class JsonEntryReader final : public EntryReader
+{
+public:
+    ResultRow entryRow(const PluginSlot& slot, SlotState& state, QStringView entry,
+                       const QString* whole) const override;
+    bool readsWholeBody() const override { return true; }
+    bool readBody(const PluginSlot& slot, SlotState& state, QByteArrayView body,
+                  QList<ResultRow>& rows, QString& reason) const override;
+};
+
+// The rows of a whole JSON answer, as JsonEntryReader::readBody.
+bool ReadJsonRows(const PluginSlot& slot, SlotState& state, QByteArrayView body,
+                  QList<ResultRow>& rows, QString& reason);
+
+// Text for a person to read out of a value that may hold HTML: tags
+// removed, character references decoded, white space folded.
+QString HtmlValueText(QStringView value);
+
+} // namespace sokuri
