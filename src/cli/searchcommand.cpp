@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
-#include "app/searchrun.h"
 #include "app/common/settings.h"
+#include "app/searchrun.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
@@ -16,9 +16,10 @@ namespace sokuri::cli {
 
 namespace {
 
-const char* const SearchUsage = "search [--keywords | --sentence] [--plugin NAME]... [--all] "
-                                "[--format table|tsv|jsonl] [--save FILE.skr] [--timeout SECONDS] "
-                                "[--merge] TEXT";
+const char* const SearchUsage =
+    "search [--keywords | --sentence] [--plugin NAME]... [--all] "
+    "[--format table|tsv|jsonl|csv] [--save FILE.skr] [--timeout SECONDS] "
+    "[--merge] TEXT";
 
 } // namespace
 
@@ -33,9 +34,10 @@ int SearchCommand(const CliContext& context)
                                     QStringLiteral("Ask this plugin (repeatable)."),
                                     QStringLiteral("NAME"));
     const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Ask every plugin."));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("table, tsv or jsonl."),
-                                    QStringLiteral("FORMAT"), QStringLiteral("table"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("table, tsv, jsonl or csv (as the window's export)."),
+        QStringLiteral("FORMAT"), QStringLiteral("table"));
     const QCommandLineOption save(QStringLiteral("save"),
                                   QStringLiteral("Save the search as a document."),
                                   QStringLiteral("FILE"));
