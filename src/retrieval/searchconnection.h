@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/common/proxysettings.h"
 #include "app/common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
 #include "retrieval/replyhead.h"
@@ -67,6 +68,11 @@ public:
     // limit. An answer still open then is closed, its complete rows kept,
     // and the engine counted as failed.
     void setDefaultTimeout(int seconds) { m_defaultTimeout = seconds; }
+    // The proxy settings of later connections: an http engine is asked
+    // through an HTTP proxy with the absolute form of its address, an https
+    // engine through the proxy's CONNECT. A proxy that cannot be reached or
+    // refuses fails the engine with a status naming the proxy.
+    void setProxySettings(const ProxySettings& settings) { m_proxySettings = settings; }
 
 signals:
     void rowsFound(const QList<ResultRow>& rows);
@@ -97,9 +103,12 @@ private:
     bool m_hasSslConfiguration = false;
     QTimer m_timeout;
     int m_defaultTimeout = 0;
-    bool m_sawList = false;          // the answer has shown its result list
-    std::optional<ReplyHead> m_head; // the answer's head while it may redirect
-    int m_redirects = 0;             // redirects followed for this request
+    ProxySettings m_proxySettings;
+    QNetworkProxy m_proxy = QNetworkProxy::NoProxy; // the proxy of this socket
+    bool m_toProxy = false;                         // the socket itself is connected to the proxy
+    bool m_sawList = false;                         // the answer has shown its result list
+    std::optional<ReplyHead> m_head;                // the answer's head while it may redirect
+    int m_redirects = 0;                            // redirects followed for this request
     bool m_error = false;
     int m_lastReportedState = Closed;
 };
