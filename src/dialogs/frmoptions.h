@@ -20,6 +20,7 @@ class QTabWidget;
 namespace sokuri {
 
 class FileDialogs;
+class ProxyOptionsPage;
 class MessageSink;
 
 // The settings dialog: how the morphological analyser is reached, the local
@@ -76,6 +77,7 @@ private:
     QLineEdit* m_port = nullptr;
     QSpinBox* m_timeout = nullptr; // sokuri.ini's search/timeout
     int m_loadedTimeout = 0;
+    ProxyOptionsPage* m_proxyPage = nullptr; // the proxy tab
 };
 
 } // namespace sokuri
