@@ -17,6 +17,7 @@
 #include "platform/externalbrowser.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
+#include "retrieval/keywordmarks.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultpage.h"
 #include "retrieval/resultsexport.h"

@@ -1,5 +1,6 @@
 #include "app/frmsokuri.h"
 
+#include "app/documentdropfilter.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchrun.h"
@@ -106,6 +107,13 @@ void frmSokuri::buildControls()
     place(m_label1, 360, 120, 780, 180);
     m_text1 = new QLineEdit(inner);
     m_text1->setObjectName(u"Text1"_s);
+    // A document dropped on the input line opens, as anywhere on the window.
+    m_text1->installEventFilter(new DocumentDropFilter(
+        [this](const QString& path) {
+            QMetaObject::invokeMethod(
+                this, [this, path] { openDocumentFile(path); }, Qt::QueuedConnection);
+        },
+        this));
     place(m_text1, 1200, 120, 4935, 270);
 
     m_label2 = makeLabel(u"Label2"_s, u"検索方法："_s);

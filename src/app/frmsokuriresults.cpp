@@ -17,6 +17,7 @@
 #include "platform/externalbrowser.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
+#include "retrieval/keywordmarks.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultpage.h"
 #include "retrieval/resultsexport.h"
@@ -56,7 +57,12 @@ void frmSokuri::ListView2_ItemClick(const QModelIndex& index)
 {
     if (!index.isValid())
         return;
-    const QString html = index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString();
+    // The page marks the keywords: the input line's words, or in sentence
+    // mode those the analysis found; the row's HTML stays as it is.
+    const QString html = MarkKeywords(
+        index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(),
+        KeywordsOfText(inputState().mode == InputMode::Sentence ? m_run->keywordString()
+                                                                : m_text1->text()));
     QString error;
     if (!WriteResultPage(m_state.paths.TmpPath, html, &error)) {
         m_messages->critical({error, u"Sokuri"_s});

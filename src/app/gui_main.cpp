@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include "documents/documentlocation.h"
+#include "platform/qttranslation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -15,6 +16,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("sokuri"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sokuri"));
     QApplication::setApplicationVersion(QStringLiteral(SOKURI_VERSION_TEXT));
+    // Qt's own dialogs in Japanese, like the window.
+    sokuri::InstallQtJapaneseTranslation();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Sokuri: a Japanese search assistant"));

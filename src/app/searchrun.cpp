@@ -83,6 +83,11 @@ void SearchRun::start(InputMode mode, const QString& text)
         if (connection->state() == SearchConnection::Error)
             connection->close();
     }
+    // The proxy is read for each run, so a change in the Options dialog
+    // counts from the next search.
+    const ProxySettings proxy = LoadProxySettings(m_paths);
+    for (SearchConnection* connection : m_connections)
+        connection->setProxySettings(proxy);
     // Likewise a ChaSen server that could not be reached last time: its error
     // is not news for this run, and a keyword run must not report it again.
     if (m_analyser->state() == SentenceAnalyser::Failed)

@@ -12,6 +12,20 @@ bool parseCommand(const CliContext& context, QCommandLineParser& parser, const Q
                   int minArguments, int maxArguments)
 {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this usage."));
+    parser.addOption(help);
+    if (parser.parse(context.arguments) && parser.isSet(help)) {
+        context.out << "usage: sokuri-cli " << usage << '\n';
+        // Qt's own help text lists the options after its own usage line.
+        const QString text = parser.helpText();
+        const qsizetype options = text.indexOf(QStringLiteral("Options:"));
+        if (options >= 0)
+            context.out << '\n' << text.sliced(options);
+        if (context.helpShown)
+            *context.helpShown = true;
+        return false;
+    }
     if (!parser.parse(context.arguments)) {
         printUsageError(context, parser.errorText(), usage);
         return false;

@@ -24,12 +24,16 @@ struct CliContext
     QStringList arguments;
     QTextStream& out;
     QTextStream& err;
+    // Set when the command was asked for its usage ("--help") and printed it
+    // instead of doing its work.
+    bool* helpShown = nullptr;
 };
 
 // Parses the command's own arguments with parser and checks that between
 // minArguments and maxArguments positional arguments follow the command. On a
 // usage error it prints the reason and the command's usage line and returns
-// false.
+// false. Asked for "--help" (or "-h"), it prints the usage line and the
+// options on standard output, sets context.helpShown and returns false.
 bool parseCommand(const CliContext& context, QCommandLineParser& parser, const QString& usage,
                   int minArguments = 0, int maxArguments = 0);
 

@@ -1,5 +1,7 @@
 #include "cli/rowformat.h"
 
+#include "retrieval/resultsexport.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -17,6 +19,8 @@ bool ParseRowFormat(const QString& text, RowFormat& format)
         format = RowFormat::Tsv;
     else if (text == u"jsonl")
         format = RowFormat::Jsonl;
+    else if (text == u"csv")
+        format = RowFormat::Csv;
     else
         return false;
     return true;
@@ -61,6 +65,11 @@ QString padded(const QString& text, int width)
 void WriteRows(QTextStream& out, const QList<ResultRow>& rows, RowFormat format)
 {
     switch (format) {
+    case RowFormat::Csv:
+        // The text read back loses the file's byte-order mark; it is
+        // written again, so the output is the export's file byte for byte.
+        out << QChar(QChar::ByteOrderMark) << QString::fromUtf8(ResultsAsCsv(rows));
+        break;
     case RowFormat::Jsonl:
         for (const ResultRow& row : rows) {
             const QJsonObject object{{u"title"_s, row.title},

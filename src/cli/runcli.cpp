@@ -20,7 +20,11 @@ const char* const UsageText = "usage: sokuri-cli [--app-dir DIR] COMMAND ...\n"
                               "  update      the plugin update pass\n"
                               "  plugin      install FILE-OR-URL [--replace], remove NAME,\n"
                               "              import-opensearch FILE-OR-URL [--replace]\n"
-                              "  search      one search run over the chosen plugins\n";
+                              "  search      one search run over the chosen plugins\n"
+                              "options:\n"
+                              "  --app-dir DIR   the application folder to work in\n"
+                              "  -h, --help      this usage; after a command, the command's own\n"
+                              "  --version       the program's version\n";
 
 using Command = std::function<int(const CliContext&)>;
 
@@ -47,8 +51,11 @@ int RunCli(const QStringList& arguments, const std::function<QString()>& chooseA
                                     QStringLiteral("DIR"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Shows the usage."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Shows the version."));
     parser.addOption(appDir);
     parser.addOption(help);
+    parser.addOption(version);
     if (!parser.parse(arguments)) {
         err << "sokuri-cli: " << parser.errorText() << Qt::endl << UsageText;
         err.flush();
@@ -56,6 +63,11 @@ int RunCli(const QStringList& arguments, const std::function<QString()>& chooseA
     }
     if (parser.isSet(help)) {
         out << UsageText;
+        out.flush();
+        return Done;
+    }
+    if (parser.isSet(version)) {
+        out << "sokuri-cli " << SOKURI_VERSION_TEXT << '\n';
         out.flush();
         return Done;
     }
@@ -73,13 +85,14 @@ int RunCli(const QStringList& arguments, const std::function<QString()>& chooseA
     }
 
     // The command's own parser sees its name first, as a program name.
+    bool helpShown = false;
     const CliContext context{
         ResolveAppPaths(parser.isSet(appDir) ? parser.value(appDir) : chooseAppDir()), rest, out,
-        err};
+        err, &helpShown};
     const int status = command->second(context);
     out.flush();
     err.flush();
-    return status;
+    return helpShown ? Done : status;
 }
 
 } // namespace sokuri::cli

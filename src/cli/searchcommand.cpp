@@ -18,9 +18,10 @@ namespace sokuri::cli {
 
 namespace {
 
-const char* const SearchUsage = "search [--keywords | --sentence] [--plugin NAME]... [--all] "
-                                "[--format table|tsv|jsonl] [--save FILE.skr] [--timeout SECONDS] "
-                                "[--merge] TEXT";
+const char* const SearchUsage =
+    "search [--keywords | --sentence] [--plugin NAME]... [--all] "
+    "[--format table|tsv|jsonl|csv] [--save FILE.skr] [--timeout SECONDS] "
+    "[--merge] TEXT";
 
 } // namespace
 
@@ -35,9 +36,10 @@ int SearchCommand(const CliContext& context)
                                     QStringLiteral("Ask this plugin (repeatable)."),
                                     QStringLiteral("NAME"));
     const QCommandLineOption all(QStringLiteral("all"), QStringLiteral("Ask every plugin."));
-    const QCommandLineOption format(QStringLiteral("format"),
-                                    QStringLiteral("table, tsv or jsonl."),
-                                    QStringLiteral("FORMAT"), QStringLiteral("table"));
+    const QCommandLineOption format(
+        QStringLiteral("format"),
+        QStringLiteral("table, tsv, jsonl or csv (as the window's export)."),
+        QStringLiteral("FORMAT"), QStringLiteral("table"));
     const QCommandLineOption save(QStringLiteral("save"),
                                   QStringLiteral("Save the search as a document."),
                                   QStringLiteral("FILE"));

@@ -2,6 +2,7 @@
 
 #include "app/common/analyserprogram.h"
 #include "app/common/inifile.h"
+#include "dialogs/proxyoptionspage.h"
 #include "dialogs/searchpacingpage.h"
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
@@ -124,6 +125,10 @@ frmOptions::frmOptions(const AppPaths& paths, QWidget* parent)
     m_pacing = new SearchPacingPage(searchPage);
     searchLayout->addRow(m_pacing);
 
+    m_proxyPage = new ProxyOptionsPage(m_paths);
+    m_tabs->addTab(m_proxyPage, u"プロキシ"_s);
+    m_tabs->setTabToolTip(m_tabs->count() - 1, u"プロキシの設定"_s);
+
     auto* buttons = new QDialogButtonBox(this);
     auto* ok = buttons->addButton(u"OK"_s, QDialogButtonBox::AcceptRole);
     ok->setObjectName(u"cmdOK"_s);
@@ -242,6 +247,10 @@ bool frmOptions::cmdApply_Click()
             m_messages->critical({error, u"Write error"_s});
             return false;
         }
+    }
+    if (QString error; !m_proxyPage->apply(&error)) {
+        m_messages->critical({error, u"Write error"_s});
+        return false;
     }
     // A settings file without a time-out keeps having none until one is set.
     if (m_timeout->value() != m_loadedTimeout) {

@@ -20,6 +20,7 @@ class QTabWidget;
 namespace sokuri {
 
 class FileDialogs;
+class ProxyOptionsPage;
 class SearchPacingPage;
 class MessageSink;
 
@@ -77,7 +78,8 @@ private:
     QLineEdit* m_port = nullptr;
     QSpinBox* m_timeout = nullptr; // sokuri.ini's search/timeout
     int m_loadedTimeout = 0;
-    SearchPacingPage* m_pacing = nullptr; // on the search page: connections and interval
+    ProxyOptionsPage* m_proxyPage = nullptr; // the proxy tab
+    SearchPacingPage* m_pacing = nullptr;    // on the search page: connections and interval
 };
 
 } // namespace sokuri

@@ -83,8 +83,39 @@ QStringList fieldsOf(const ResultRow& row)
             ResultAddress(row.html, row.title)};
 }
 
-QString csvField(const QString& text)
+// A plain number such as "-3" or "-0.5": a spreadsheet reads it as the
+// number it is, never as a formula.
+bool isPlainNegativeNumber(QStringView text)
 {
+    if (text.size() < 2 || text[0] != u'-')
+        return false;
+    bool point = false;
+    for (qsizetype i = 1; i < text.size(); ++i) {
+        if (text[i] == u'.' && !point && i > 1 && i + 1 < text.size())
+            point = true;
+        else if (text[i] < u'0' || text[i] > u'9')
+            return false;
+    }
+    return true;
+}
+
+// A cell that a spreadsheet would take for a formula ("=", "+", "-", "@",
+// or a tab or carriage return before one) gets a leading apostrophe, so it
+// is read as the text it is.
+QString spreadsheetText(const QString& text)
+{
+    if (text.isEmpty() || isPlainNegativeNumber(text))
+        return text;
+    const QChar first = text.front();
+    if (first == u'=' || first == u'+' || first == u'-' || first == u'@' || first == u'\t' ||
+        first == u'\r')
+        return u'\'' + text;
+    return text;
+}
+
+QString csvField(const QString& cell)
+{
+    const QString text = spreadsheetText(cell);
     if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') &&
         !text.contains(u'\r'))
         return text;

@@ -22,7 +22,10 @@ QString ResultsAsTabText(const QList<ResultRow>& rows);
 
 // The rows as a CSV file: UTF-8 with a byte-order mark, a header line, then
 // one line a row (title, plugin, relevance, site, address), CR LF line ends,
-// fields quoted where they hold a comma, a quote or a line break.
+// fields quoted where they hold a comma, a quote or a line break. A field
+// that begins with "=", "+", "-", "@", a tab or a carriage return (a plain
+// negative number excepted) gets a leading apostrophe, so a spreadsheet shows
+// it as text and never runs it as a formula.
 QByteArray ResultsAsCsv(const QList<ResultRow>& rows);
 
 // The rows as an HTML page (UTF-8) of links: one list item a row, its title

@@ -5,6 +5,7 @@
 #include "retrieval/answercause.h"
 #include "retrieval/entryreader.h"
 #include "retrieval/positionrelevance.h"
+#include "retrieval/proxyrequest.h"
 #include "retrieval/replyreader.h"
 
 #include <QSslSocket>
@@ -163,12 +164,21 @@ void SearchConnection::openSocket()
     connect(m_socket, &QAbstractSocket::disconnected, this, &SearchConnection::serverClosed);
     connect(m_socket, &QAbstractSocket::errorOccurred, this, &SearchConnection::socketFailed);
 
-    if (m_slot.Scheme == u"https") {
+    // An http engine behind an HTTP proxy is asked of the proxy itself;
+    // anything else goes through the socket's proxy (CONNECT, SOCKS).
+    m_proxy = ProxyFor(m_proxySettings, m_slot.Scheme, m_slot.Host);
+    const bool https = m_slot.Scheme == u"https";
+    m_toProxy = !https && m_proxy.type() == QNetworkProxy::HttpProxy;
+    m_socket->setProxy(m_toProxy ? QNetworkProxy(QNetworkProxy::NoProxy) : m_proxy);
+    if (https) {
         connect(m_socket, &QSslSocket::encrypted, this, &SearchConnection::sendRequest);
         m_socket->connectToHostEncrypted(m_slot.Host, quint16(m_slot.Port));
     } else {
         connect(m_socket, &QAbstractSocket::connected, this, &SearchConnection::sendRequest);
-        m_socket->connectToHost(m_slot.Host, quint16(m_slot.Port));
+        if (m_toProxy)
+            m_socket->connectToHost(m_proxy.hostName(), m_proxy.port());
+        else
+            m_socket->connectToHost(m_slot.Host, quint16(m_slot.Port));
     }
 }
 
@@ -176,7 +186,8 @@ void SearchConnection::sendRequest()
 {
     if (!m_socket)
         return;
-    m_socket->write(BuildRequestBytes(m_slot));
+    const QByteArray request = BuildRequestBytes(m_slot);
+    m_socket->write(m_toProxy ? ProxyFormRequest(request, m_slot, m_proxy) : request);
     setStatus(EngineStatus::Receiving);
 }
 
@@ -314,6 +325,13 @@ void SearchConnection::socketFailed()
     // The server closing its side is the normal end of an answer.
     if (error == QAbstractSocket::RemoteHostClosedError)
         return;
+    if (m_proxy.type() != QNetworkProxy::NoProxy) {
+        const QString proxyReason = ProxyFailureReason(error, m_proxy, m_toProxy);
+        if (!proxyReason.isEmpty()) {
+            fail(proxyReason);
+            return;
+        }
+    }
     fail(failureReason(error, m_socket->errorString()));
 }
 

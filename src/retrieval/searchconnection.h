@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/common/proxysettings.h"
 #include "app/common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
 #include "retrieval/replybody.h"
@@ -68,6 +69,11 @@ public:
     // limit. An answer still open then is closed, its complete rows kept,
     // and the engine counted as failed.
     void setDefaultTimeout(int seconds) { m_defaultTimeout = seconds; }
+    // The proxy settings of later connections: an http engine is asked
+    // through an HTTP proxy with the absolute form of its address, an https
+    // engine through the proxy's CONNECT. A proxy that cannot be reached or
+    // refuses fails the engine with a status naming the proxy.
+    void setProxySettings(const ProxySettings& settings) { m_proxySettings = settings; }
 
 signals:
     void rowsFound(const QList<ResultRow>& rows);
@@ -99,7 +105,10 @@ private:
     bool m_hasSslConfiguration = false;
     QTimer m_timeout;
     int m_defaultTimeout = 0;
-    bool m_sawList = false;          // the answer has shown its result list
+    ProxySettings m_proxySettings;
+    QNetworkProxy m_proxy = QNetworkProxy::NoProxy; // the proxy of this socket
+    bool m_toProxy = false;                         // the socket itself is connected to the proxy
+    bool m_sawList = false;                         // the answer has shown its result list
     QByteArray m_answerStart;        // the answer's first bytes while it gave no rows
     int m_position = 0;              // entries of the engine so far
     std::optional<ReplyHead> m_head; // the answer's head while it may redirect

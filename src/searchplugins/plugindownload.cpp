@@ -1,5 +1,7 @@
 #include "searchplugins/plugindownload.h"
 
+#include "searchplugins/downloaderror.h"
+
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -54,6 +56,7 @@ bool PluginDownload::start(const QString& address)
     m_body.clear();
     m_error.clear();
     m_tooLarge = false;
+    m_aborted = false;
     m_reply = m_network.get(request);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &PluginDownload::checkAnnouncedSize);
     connect(m_reply, &QNetworkReply::readyRead, this, &PluginDownload::readArrived);
@@ -63,8 +66,10 @@ bool PluginDownload::start(const QString& address)
 
 void PluginDownload::abort()
 {
-    if (m_reply)
+    if (m_reply) {
+        m_aborted = true;
         m_reply->abort(); // finished arrives from inside abort()
+    }
 }
 
 void PluginDownload::checkAnnouncedSize()
@@ -95,7 +100,7 @@ void PluginDownload::replyFinished()
     if (m_tooLarge) {
         m_error = TooLargeText();
     } else if (reply->error() != QNetworkReply::NoError) {
-        m_error = reply->errorString();
+        m_error = DownloadErrorText(*reply, m_aborted);
     } else {
         m_body += reply->readAll();
         if (m_body.size() > MaxBytes)
@@ -106,6 +111,11 @@ void PluginDownload::replyFinished()
     // Listeners run from the event loop, not from inside the reply's signal
     // (abort() may have emitted it).
     QMetaObject::invokeMethod(this, &PluginDownload::finished, Qt::QueuedConnection);
+}
+
+void PluginDownload::setProxySettings(const ProxySettings& settings)
+{
+    m_network.setProxyFactory(new SettingsProxyFactory(settings));
 }
 
 } // namespace sokuri

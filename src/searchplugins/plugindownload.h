@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/common/proxysettings.h"
+
 #include <QByteArray>
 #include <QNetworkAccessManager>
 #include <QObject>
@@ -30,6 +32,8 @@ public:
     void setTransferTimeout(int milliseconds) { m_transferTimeoutMs = milliseconds; }
     // The TLS settings of https: downloads (the system's by default).
     void setSslConfiguration(const QSslConfiguration& configuration);
+    // The proxy of later downloads, chosen for each address by the settings.
+    void setProxySettings(const ProxySettings& settings);
 
     // True when address is an http: or https: address with a host.
     static bool IsWebAddress(const QString& address);
@@ -64,6 +68,7 @@ private:
     QByteArray m_body;
     QString m_error;
     bool m_tooLarge = false;
+    bool m_aborted = false;
 };
 
 } // namespace sokuri

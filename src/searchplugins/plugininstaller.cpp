@@ -20,6 +20,7 @@ PluginInstaller::PluginInstaller(const AppPaths& paths, PluginCatalogue* catalog
     , m_catalogue(catalogue)
 {
     connect(&m_download, &PluginDownload::finished, this, &PluginInstaller::downloadFinished);
+    m_download.setProxySettings(LoadProxySettings(paths));
 }
 
 bool PluginInstaller::install(const QString& source)

@@ -26,6 +26,7 @@ PluginUpdater::PluginUpdater(const AppPaths& paths, PluginCatalogue& catalogue,
     , m_messages(messages)
 {
     connect(&m_download, &PluginDownload::finished, this, &PluginUpdater::downloadFinished);
+    m_download.setProxySettings(LoadProxySettings(paths));
 }
 
 PluginUpdater::~PluginUpdater() = default;

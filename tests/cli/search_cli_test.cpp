@@ -117,6 +117,13 @@ TEST_F(CliSearch, RowsOfEveryChosenEngineInTheListsOrder)
     EXPECT_EQ(finish(), 0) << err.toStdString();
     EXPECT_EQ(out, u"清水寺\tbeta\t100\t\n"_s);
     EXPECT_EQ(alpha.requests().size(), 1);
+
+    // The CSV of the window's export (its byte-order mark is dropped by the
+    // decoding of the output here).
+    start({u"search"_s, u"--plugin"_s, u"beta"_s, u"--format"_s, u"csv"_s, u"寺"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+    EXPECT_TRUE(out.startsWith(u"名前,プラグイン,関連,サイト,アドレス\r\n清水寺,beta,100,,http"_s))
+        << out.toStdString();
 }
 
 TEST_F(CliSearch, SavedSearchShowsTheSameRows)

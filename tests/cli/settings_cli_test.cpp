@@ -109,3 +109,26 @@ TEST(CliPlugins, ListsTheCatalogueInListOrder)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, u"alpha\thttp://a/\t\nbeta\thttp://b/\t1.1\n");
 }
+
+TEST(CliUsage, HelpAndVersionAnswerOnStandardOutput)
+{
+    const std::pair<QStringList, QString> cases[] = {
+        {{u"--help"_s}, u"usage: sokuri-cli [--app-dir DIR] COMMAND"_s},
+        {{u"-h"_s}, u"  search      one search run"_s},
+        {{u"search"_s, u"--help"_s}, u"usage: sokuri-cli search [--keywords | --sentence]"_s},
+        {{u"search"_s, u"--all"_s, u"-h"_s}, u"--format <FORMAT>"_s},
+        {{u"plugin"_s, u"install"_s, u"--help"_s}, u"usage: sokuri-cli plugin install"_s},
+        {{u"show"_s, u"--help"_s}, u"usage: sokuri-cli show FILE.skr"_s},
+        {{u"settings"_s, u"--help"_s}, u"usage: sokuri-cli settings"_s},
+        {{u"--version"_s}, u"sokuri-cli " SOKURI_VERSION_TEXT "\n"_s},
+    };
+    for (const auto& [arguments, shown] : cases) {
+        TempAppDir dir;
+        const CliRun run = runCli(QStringList{u"--app-dir"_s, dir.path()} + arguments);
+        EXPECT_EQ(run.status, 0) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(run.out.contains(shown)) << run.out.toStdString();
+        EXPECT_EQ(run.err, u"") << run.err.toStdString();
+    }
+    // An unknown option after a command stays a usage error.
+    EXPECT_EQ(runCli({u"search"_s, u"--helpme"_s, u"x"_s}).status, 2);
+}

@@ -13,6 +13,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+#include "app/common/proxysettings.h"
+
 #include <gtest/gtest.h>
 
 using namespace sokuri;
@@ -113,7 +115,7 @@ TEST_F(Options, ShowsTheStoredSettingsAndEnablesTheChosenFrame)
     // Two tabs; Ctrl+Tab goes to the dialog, which turns to the next one
     // and round to the first again.
     auto* tabs = control<QTabWidget>("tbsOptions");
-    ASSERT_EQ(tabs->count(), 2);
+    ASSERT_EQ(tabs->count(), 3);
     EXPECT_EQ(tabs->tabText(0), u"茶筅");
     EXPECT_EQ(tabs->tabToolTip(0), u"茶筅の設定");
     EXPECT_EQ(tabs->tabText(1), u"検索");
@@ -122,6 +124,9 @@ TEST_F(Options, ShowsTheStoredSettingsAndEnablesTheChosenFrame)
     QTest::keyClick(host, Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(tabs->currentIndex(), 1);
     EXPECT_TRUE(control<QWidget>("picOptions1")->isVisible());
+    QTest::keyClick(tabs->currentWidget(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 2);
+    EXPECT_EQ(tabs->tabText(2), u"プロキシ");
     QTest::keyClick(tabs->currentWidget(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_TRUE(control<QWidget>("picOptions0")->isVisible());
@@ -280,4 +285,34 @@ TEST_F(Options, TheSearchTabSetsConnectionsAndIntervalOnlyWhenChanged)
     control<QSpinBox>("searchInterval")->setValue(0);
     click("cmdApply");
     EXPECT_EQ(readFile(paths.IniPath), plain + "[search]\r\nconnections=8\r\ninterval=0\r\n");
+}
+
+TEST_F(Options, TheProxyTabShowsAndWritesTheProxySection)
+{
+    // Untouched, a file without the section keeps the desktop's proxy.
+    writeSettings(u"0"_s);
+    open();
+    EXPECT_TRUE(selected("proxyDesktop"));
+    EXPECT_FALSE(enabled("proxyFrame"));
+    click("cmdApply");
+    EXPECT_FALSE(QString::fromLatin1(readFile(paths.IniPath)).contains(u"[proxy]"_s));
+
+    click("proxyOwn");
+    EXPECT_TRUE(enabled("proxyFrame"));
+    control<QLineEdit>("proxyHost")->setText(u"proxy.example"_s);
+    control<QLineEdit>("proxyPort")->setText(u"3128"_s);
+    control<QLineEdit>("proxyUser")->setText(u"u"_s);
+    click("cmdApply");
+    ProxySettings expected{ProxySettings::Own, u"proxy.example"_s, u"3128"_s, u"u"_s, {}};
+    EXPECT_EQ(LoadProxySettings(paths), expected);
+
+    // Reopened, the dialog shows what was written; none turns the proxy off.
+    open();
+    EXPECT_TRUE(selected("proxyOwn"));
+    EXPECT_EQ(text("proxyHost"), u"proxy.example"_s);
+    click("proxyNone");
+    click("cmdApply");
+    expected.type = ProxySettings::None;
+    EXPECT_EQ(LoadProxySettings(paths), expected);
+    EXPECT_TRUE(messages.criticals.isEmpty());
 }

@@ -1,5 +1,6 @@
 #include "platform/qtfiledialogs.h"
 #include "platform/qtmessagesink.h"
+#include "platform/qttranslation.h"
 
 #include "support/testfiles.h"
 
@@ -8,7 +9,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTimer>
+#include <QTranslator>
 
 #include <gtest/gtest.h>
 
@@ -102,4 +105,38 @@ TEST_F(QtPlatform, MessagesShowTheirTitleTextAndIcon)
     EXPECT_EQ(icons, (QList<QMessageBox::Icon>{QMessageBox::Critical, QMessageBox::Information}));
     EXPECT_EQ(shown, (QStringList{u"File not found|/app/sokuri.ini がありません。"_s,
                                   u"Plugin Update|プラグインのアップデートが完了しました。"_s}));
+}
+
+// With Qt's Japanese translation, the remove confirmation's buttons and the
+// file dialog's captions are Japanese like the rest of the window.
+TEST_F(QtPlatform, QtsOwnDialogsSpeakJapanese)
+{
+    QTranslator* translator = InstallQtJapaneseTranslation();
+    ASSERT_NE(translator, nullptr) << "qt6-translations-l10n is not installed";
+    QStringList buttons;
+    whenShown<QMessageBox>(&window, [&buttons](QMessageBox* box) {
+        buttons = {box->button(QMessageBox::Yes)->text(), box->button(QMessageBox::No)->text()};
+        box->button(QMessageBox::No)->click();
+    });
+    QtMessageSink sink(&window);
+    EXPECT_FALSE(sink.question({u"プラグイン「alpha」を削除しますか?"_s, u"Sokuri"_s}));
+
+    QStringList captions;
+    whenShown<QFileDialog>(&window, [&captions](QFileDialog* dialog) {
+        for (const QFileDialog::DialogLabel label :
+             {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::Accept, QFileDialog::Reject})
+            captions.append(dialog->labelText(label));
+        dialog->reject();
+    });
+    dialogs.saveFileName({dir.path(), u"new"_s, Filters, u"skr"_s});
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+
+    EXPECT_EQ(buttons, (QStringList{u"はい(&Y)"_s, u"いいえ(&N)"_s}))
+        << buttons.join(u'|').toStdString();
+    ASSERT_EQ(captions.size(), 4);
+    for (const QString& caption : captions) {
+        EXPECT_FALSE(caption.isEmpty() || caption.contains(QRegularExpression(u"[A-Za-z]{3}"_s)))
+            << caption.toStdString();
+    }
 }

@@ -1,3 +1,4 @@
+#include "retrieval/keywordmarks.h"
 #include "retrieval/resultpage.h"
 
 #include "support/testfiles.h"
@@ -120,4 +121,38 @@ TEST(ResultPage, ATmpPathThatIsAFileFails)
     EXPECT_FALSE(WriteResultPage(notAFolder, u"<p>x</p>"_s, &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_EQ(readFile(notAFolder), QByteArray("a file, not a folder"));
+}
+
+TEST(KeywordMarks, MarkTheKeywordsInTheTextOnly)
+{
+    const QString m = QString::fromUtf16(KeywordMarkStart);
+    const QString e = u"</span>"_s;
+    const struct
+    {
+        QString html;
+        QStringList keywords;
+        QString marked;
+    } cases[] = {
+        {u"<b>Kyoto</b> KYOTO kyoto"_s,
+         {u"kyoto"_s},
+         u"<b>"_s + m + u"Kyoto"_s + e + u"</b> "_s + m + u"KYOTO"_s + e + u" "_s + m + u"kyoto"_s +
+             e},
+        {u"ＫＹＯＴＯ ｶﾞｲﾄﾞ"_s,
+         {u"Kyoto"_s, u"ガイド"_s},
+         m + u"ＫＹＯＴＯ"_s + e + u" "_s + m + u"ｶﾞｲﾄﾞ"_s + e},
+        {u"<a href=\"/京都\" title=\"京都\">京都の宿</a>"_s,
+         {u"京都"_s},
+         u"<a href=\"/京都\" title=\"京都\">"_s + m + u"京都"_s + e + u"の宿</a>"_s},
+        {u"京都府立大学"_s, {u"京都府"_s, u"府立大"_s}, m + u"京都府立大"_s + e + u"学"_s},
+        {u"<b>bold</b> a b &amp; amp"_s,
+         {u"b"_s, u"amp"_s},
+         u"<b>"_s + m + u"b"_s + e + u"old</b> a "_s + m + u"b"_s + e + u" &amp; "_s + m +
+             u"amp"_s + e},
+        {u"ガイド"_s, {u"カ"_s}, u"ガイド"_s},
+        {u"<script>var 京都;</script>京都"_s,
+         {u"京都"_s},
+         u"<script>var 京都;</script>"_s + m + u"京都"_s + e},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(MarkKeywords(c.html, c.keywords), c.marked) << c.html.toStdString();
 }

@@ -2,6 +2,10 @@
 
 #include "support/testfiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 using namespace sokuri;
@@ -64,4 +68,46 @@ TEST(ResultsExport, TabTextCsvAndHtmlKeepEveryField)
     EXPECT_TRUE(readFile(dir.file(u"r.HTML"_s)).startsWith("<!DOCTYPE html>"));
     EXPECT_FALSE(ExportResults(dir.file(u"missing/r.csv"_s), rows, u"h"_s, &error));
     EXPECT_TRUE(error.contains(u"r.csv"_s)) << error.toStdString();
+}
+
+// Every cell a spreadsheet would run as a formula is read back as text with a
+// leading apostrophe; the cells are read by Python's csv module, as a
+// spreadsheet program's importer reads them.
+TEST(ResultsExport, CsvCellsAreNeverFormulas)
+{
+    const std::pair<QString, QString> cases[] = {
+        {u"=HYPERLINK(\"http://x.example/\",\"x\")"_s,
+         u"'=HYPERLINK(\"http://x.example/\",\"x\")"_s},
+        {u"+1+2"_s, u"'+1+2"_s},
+        {u"-2+3"_s, u"'-2+3"_s},
+        {u"@SUM(A1)"_s, u"'@SUM(A1)"_s},
+        {u"\t=1"_s, u"'\t=1"_s},
+        {u"\r=1"_s, u"'\r=1"_s},
+        {u"-3"_s, u"-3"_s},
+        {u"-0.5"_s, u"-0.5"_s},
+        {u"-"_s, u"'-"_s},
+        {u"京都, \"老舗\" = 1"_s, u"京都, \"老舗\" = 1"_s},
+    };
+    QList<ResultRow> rows;
+    for (const auto& [title, cell] : cases)
+        rows.append({title, u"=plugin"_s, u" 80"_s, u"-site"_s, QString()});
+    TempAppDir dir;
+    ASSERT_TRUE(ExportResults(dir.file(u"r.csv"_s), rows, u"h"_s));
+
+    QProcess python;
+    python.start(u"python3"_s, {u"-c"_s,
+                                u"import csv, json, sys\n"
+                                u"with open(sys.argv[1], encoding='utf-8-sig', newline='') as f:\n"
+                                u"    print(json.dumps(list(csv.reader(f))))"_s,
+                                dir.file(u"r.csv"_s)});
+    ASSERT_TRUE(python.waitForFinished(30000));
+    ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    const QJsonArray lines = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+    ASSERT_EQ(lines.size(), std::size(cases) + 1);
+    for (qsizetype i = 0; i < qsizetype(std::size(cases)); ++i) {
+        const QJsonArray cells = lines[i + 1].toArray();
+        EXPECT_EQ(cells[0].toString(), cases[i].second) << cases[i].first.toStdString();
+        EXPECT_EQ(cells[1].toString(), u"'=plugin"_s);
+        EXPECT_EQ(cells[3].toString(), u"'-site"_s);
+    }
 }

@@ -6,11 +6,14 @@
 #include "support/fakeplatform.h"
 #include "support/testfiles.h"
 #include "testengine/testengine.h"
+#include "testengine/testproxy.h"
 
 #include <QDir>
 #include <QFile>
+#include <QHostAddress>
 #include <QSignalSpy>
 #include <QSslConfiguration>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -235,4 +238,50 @@ TEST_F(Install, RemoveDeletesOnlyThatPluginsFileAfterAskingAndUpdatesTheList)
         EXPECT_EQ(error, u"プラグイン「"_s + name + u"」はありません");
     }
     EXPECT_EQ(pluginFolder(), QStringList{u"beta.ini"_s});
+}
+
+// Downloads go through the proxy of sokuri.ini, and their failures are told
+// in the program's own words.
+TEST(InstallDownload, GoesThroughTheProxyAndFailsInTheProgramsWords)
+{
+    TestEngine engine;
+    ASSERT_TRUE(engine.listen());
+    engine.setPage(u"/alpha.ini"_s, servedAs(pluginText(u"alpha"_s).toLatin1()));
+    TestProxy proxy;
+    ASSERT_TRUE(proxy.listen());
+    proxy.addHost(u"plugins.invalid"_s);
+    QTcpServer closed;
+    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
+    const quint16 closedPort = closed.serverPort();
+    closed.close();
+
+    const QString viaProxy = u"http://plugins.invalid:%1/alpha.ini"_s.arg(engine.port());
+    const struct
+    {
+        QByteArray proxySection;
+        QString source;
+        QString outcome; // empty: installed
+    } cases[] = {
+        {"type=2\r\nhost=127.0.0.1\r\nport=" + QByteArray::number(proxy.port()), viaProxy, {}},
+        {"type=2\r\nhost=127.0.0.1\r\nport=" + QByteArray::number(closedPort), viaProxy,
+         u"プロキシ 127.0.0.1:%1: 接続を拒否されました"_s.arg(closedPort)},
+        {"type=0", viaProxy, u"ホストが見つかりません"_s},
+        {"type=0", u"http://127.0.0.1:%1/alpha.ini"_s.arg(closedPort), u"接続を拒否されました"_s},
+        {"type=0", u"http://127.0.0.1:%1/none.ini"_s.arg(engine.port()), u"HTTP 404 (Not Found)"_s},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.proxySection.toStdString());
+        TempAppDir dir;
+        const AppPaths paths = InitAppState(dir.path()).paths;
+        writeFile(paths.IniPath, "[chasen]\r\ntype=0\r\n[proxy]\r\n" + c.proxySection + "\r\n");
+        PluginInstaller installer(paths, nullptr);
+        QSignalSpy finished(&installer, &PluginInstaller::finished);
+        ASSERT_TRUE(installer.install(c.source));
+        ASSERT_TRUE(finished.wait(HangGuardMs));
+        const auto result = finished.first().first().value<PluginInstallResult>();
+        EXPECT_EQ(result.installed, c.outcome.isEmpty()) << result.errorText.toStdString();
+        EXPECT_EQ(result.errorText,
+                  c.outcome.isEmpty() ? QString() : c.source + u": "_s + c.outcome);
+    }
+    EXPECT_EQ(proxy.requests().size(), 1);
 }

@@ -1,8 +1,8 @@
 // The main window as a desktop program: documents from the command line,
 // another start and a drop, the recent documents, the kept layout and the
 // results list's commands.
-#include "app/frmsokuri.h"
 #include "app/common/inifile.h"
+#include "app/frmsokuri.h"
 #include "app/startup.h"
 
 #include "documents/documentformat.h"
@@ -136,19 +136,24 @@ TEST_F(DesktopWindow, DocumentsFromTheCommandLineAnotherStartAndADrop)
 
     // A dropped document opens; anything else is not taken.
     const QString third = document(u"third.SKR"_s, u"祇園"_s);
-    const auto drop = [&](const QString& path) {
+    const auto drop = [&](const QString& path, QWidget* on) {
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
+        data.setText(QUrl::fromLocalFile(path).toString()); // as file managers give it
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(window(), &enter);
+        QApplication::sendEvent(on, &enter);
         QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(window(), &dropped);
+        QApplication::sendEvent(on, &dropped);
         return enter.isAccepted();
     };
-    EXPECT_FALSE(drop(dir.file(u"notes.txt"_s)));
-    EXPECT_TRUE(drop(third));
+    EXPECT_FALSE(drop(dir.file(u"notes.txt"_s), window()));
+    EXPECT_TRUE(drop(third, window()));
     waitForTitle(third);
     EXPECT_EQ(text1()->text(), u"祇園");
+    // The input line opens a document too, instead of taking its address.
+    EXPECT_TRUE(drop(first, text1()));
+    waitForTitle(first);
+    EXPECT_EQ(text1()->text(), u"京都");
 
     // A damaged one is reported and changes nothing, whichever way it came.
     const QString bad = dir.file(u"bad.skr"_s);

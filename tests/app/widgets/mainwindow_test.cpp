@@ -4,6 +4,8 @@
 
 #include "documents/documentcommands.h"
 #include "documents/documentformat.h"
+#include "retrieval/keywordmarks.h"
+#include "retrieval/resultsmodel.h"
 #include "support/engineplugins.h"
 #include "support/fakeplatform.h"
 #include "support/testfiles.h"
@@ -432,8 +434,16 @@ TEST_F(MainWindow, ClickingARowWritesTheResultPageAndShowsIt)
     clickRow(listView2(), 0);
     ASSERT_TRUE(QFileInfo::exists(pagePath));
     QStringDecoder sjis("windows-31j");
-    const QString written = sjis(readFile(pagePath));
+    const QString marked = sjis(readFile(pagePath));
     EXPECT_FALSE(sjis.hasError());
+    // The page marks the keywords "京都 旅館" of the search; the row keeps
+    // the entry as it came.
+    const QString mark = QString::fromUtf16(KeywordMarkStart);
+    EXPECT_TRUE(marked.contains(mark + u"京都</span>の老舗"_s + mark + u"旅館</span>"_s))
+        << marked.toStdString();
+    EXPECT_FALSE(
+        listView2()->model()->index(0, 0).data(ResultsModel::HtmlRole).toString().contains(mark));
+    const QString written = QString(marked).remove(mark).remove(u"</span>"_s);
     EXPECT_TRUE(written.contains(first)) << written.toStdString();
     EXPECT_TRUE(written.contains(u"target=\"_sokuri\""_s)) << written.toStdString();
     EXPECT_FALSE(written.contains(u"<html"_s));
@@ -441,7 +451,7 @@ TEST_F(MainWindow, ClickingARowWritesTheResultPageAndShowsIt)
 
     clickRow(listView2(), 1);
     QStringDecoder again("windows-31j");
-    const QString replaced = again(readFile(pagePath));
+    const QString replaced = QString(again(readFile(pagePath))).remove(mark).remove(u"</span>"_s);
     EXPECT_TRUE(replaced.contains(second));
     EXPECT_FALSE(replaced.contains(first));
     EXPECT_TRUE(webBrowser1()->toPlainText().contains(second));
