@@ -201,6 +201,7 @@ private:
     QLineEdit* m_filterText = nullptr; // txtFilter
     QAction* m_mergeAction = nullptr;  // mnuDispMerge
     QLabel* m_engineStatus = nullptr;  // the status bar's text
+    QString m_searchedText;            // the input line of the last run
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
     ResultsListCommands* m_resultsCommands = nullptr;

@@ -58,11 +58,14 @@ void frmSokuri::ListView2_ItemClick(const QModelIndex& index)
     if (!index.isValid())
         return;
     // The page marks the keywords: the input line's words, or in sentence
-    // mode those the analysis found; the row's HTML stays as it is.
+    // mode those the analysis found for this very text (a document of
+    // another sentence has no analysed keywords until it is searched); the
+    // row's HTML stays as it is.
+    QString keywords = m_text1->text();
+    if (inputState().mode == InputMode::Sentence)
+        keywords = keywords.trimmed() == m_searchedText ? m_run->keywordString() : QString();
     const QString html = MarkKeywords(
-        index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(),
-        KeywordsOfText(inputState().mode == InputMode::Sentence ? m_run->keywordString()
-                                                                : m_text1->text()));
+        index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(), KeywordsOfText(keywords));
     QString error;
     if (!WriteResultPage(m_state.paths.TmpPath, html, &error)) {
         m_messages->critical({error, u"Sokuri"_s});

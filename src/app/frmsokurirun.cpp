@@ -79,6 +79,7 @@ void frmSokuri::searchStarted(const QString& trimmedText)
     m_cancel->setEnabled(m_run->canStop());
     m_exec->setEnabled(false);
     m_text1->setText(trimmedText);
+    m_searchedText = trimmedText;
 }
 
 void frmSokuri::Cancel_Click()
