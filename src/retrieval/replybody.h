@@ -37,6 +37,7 @@ public:
     // undo, a bomb, a whole body beyond its bound): reason() says why.
     bool take(QByteArrayView bytes, const Inflater::Sink& sink);
     QString reason() const { return m_reason; }
+    Mode mode() const { return m_mode; }
 
     // The body kept in Whole mode.
     const QByteArray& whole() const { return m_whole; }

@@ -229,11 +229,17 @@ void SearchConnection::takeReplyBytes(QByteArrayView bytes, QList<ResultRow>& ro
 {
     if (!m_body)
         return;
-    const bool read = m_body->take(bytes, [this, &rows](QByteArrayView lines) {
-        // Kept while there are no rows, to tell why an answer gave none.
+    // The answer's start is kept while there are no rows, to tell why an
+    // answer gave none: the lines as read, or a whole body's answer as sent.
+    const auto keepSample = [this, &rows](QByteArrayView answer) {
         if (m_status.rows == 0 && rows.isEmpty() && m_answerStart.size() < MaxAnswerSampleBytes)
             m_answerStart.append(
-                lines.first(std::min(lines.size(), MaxAnswerSampleBytes - m_answerStart.size())));
+                answer.first(std::min(answer.size(), MaxAnswerSampleBytes - m_answerStart.size())));
+    };
+    if (m_body->mode() == ReplyBody::Whole)
+        keepSample(bytes);
+    const bool read = m_body->take(bytes, [this, &rows, &keepSample](QByteArrayView lines) {
+        keepSample(lines);
         const qsizetype before = rows.size();
         ReadReplyBytes(m_slot, m_state, lines, rows);
         if (m_slot.RelevanceByPosition)

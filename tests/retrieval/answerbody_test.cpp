@@ -36,6 +36,7 @@ struct Answer
     QStringList titles;  // the rows
     QString reason;      // part of the failure's reason; empty: the engine is done
     QString resultsPath = u"query/search"_s;
+    QByteArray status = "200 OK"; // the status line's code and text
 };
 
 void PrintTo(const Answer& answer, std::ostream* out)
@@ -84,6 +85,14 @@ QList<Answer> answers()
          {},
          u"壊れています"_s},
         {"UnknownCompression", false, "br", Feed, {}, u"対応していません: br"_s},
+        {"RefusedJson",
+         true,
+         {},
+         R"({"message":"API rate limit exceeded"})",
+         {},
+         u"HTTP 403 アクセス拒否"_s,
+         u"query/search"_s,
+         "403 Forbidden"},
     };
 }
 
@@ -117,7 +126,7 @@ TEST_P(Answers, GiveTheirRowsOrEndTheEngineWithAReason)
     TestEngine engine;
     ASSERT_TRUE(engine.listen());
     EnginePage page;
-    page.header = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n";
+    page.header = "HTTP/1.0 " + answer.status + "\r\nContent-Type: application/octet-stream\r\n";
     if (!answer.encoding.isEmpty())
         page.header += "Content-Encoding: " + answer.encoding + "\r\n";
     page.header += "\r\n";
