@@ -1,5 +1,6 @@
 #include "retrieval/answercause.h"
 
+#include "retrieval/headerline.h"
 #include "retrieval/replyreader.h"
 
 #include <QByteArray>
@@ -42,14 +43,6 @@ constexpr std::array<QByteArrayView, 21> ChallengeMarks = {
     "unusual traffic from your computer network",
 };
 
-QByteArray asciiLower(QByteArrayView bytes)
-{
-    QByteArray lower(bytes.data(), bytes.size());
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; });
-    return lower;
-}
-
 struct StatusLine
 {
     int code = 0;         // 0: the answer has no HTTP status line
@@ -61,17 +54,10 @@ struct StatusLine
 StatusLine readHead(QByteArrayView answer)
 {
     StatusLine head;
-    if (!answer.startsWith("HTTP/"))
-        return head;
     qsizetype end = answer.indexOf('\n');
-    const QByteArrayView first = answer.first(end < 0 ? answer.size() : end);
-    const qsizetype space = first.indexOf(' ');
-    if (space < 0 || space + 4 > first.size())
+    head.code = HttpStatusCode(answer.first(end < 0 ? answer.size() : end));
+    if (head.code == 0)
         return head;
-    const QByteArrayView digits = first.sliced(space + 1, 3);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return head;
-    head.code = digits.toInt();
     while (end >= 0) {
         const qsizetype start = end + 1;
         end = answer.indexOf('\n', start);
@@ -82,12 +68,9 @@ StatusLine readHead(QByteArrayView answer)
             head.bodyAt = end < 0 ? answer.size() : end + 1;
             break;
         }
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 &&
-            line.first(colon).trimmed().compare("retry-after", Qt::CaseInsensitive) == 0) {
-            // Seconds or an HTTP date; anything longer is no value to show.
-            head.retryAfter = QString::fromLatin1(line.sliced(colon + 1).trimmed()).left(40);
-        }
+        // Seconds or an HTTP date; anything longer is no value to show.
+        if (const auto retryAfter = HeaderValue(line, "retry-after"))
+            head.retryAfter = QString::fromLatin1(*retryAfter).left(40);
     }
     return head;
 }
@@ -117,7 +100,7 @@ QString httpReason(const StatusLine& head)
 
 bool LooksLikeChallenge(QByteArrayView bytes)
 {
-    const QByteArray lower = asciiLower(bytes);
+    const QByteArray lower = bytes.toByteArray().toLower();
     return std::any_of(ChallengeMarks.begin(), ChallengeMarks.end(),
                        [&lower](QByteArrayView mark) { return lower.contains(mark); });
 }

@@ -1,5 +1,7 @@
 #include "retrieval/base64link.h"
 
+#include "retrieval/entrytext.h"
+
 #include <QByteArray>
 
 #include <algorithm>
@@ -20,10 +22,7 @@ QString Base64LinkAddress(QStringView value, QStringView prefix)
                     [](char c) { return uchar(c) < 0x20 || c == 0x7f; }))
         return {};
     const QString address = QString::fromUtf8(bytes);
-    if (!address.startsWith(u"http://", Qt::CaseInsensitive) &&
-        !address.startsWith(u"https://", Qt::CaseInsensitive))
-        return {};
-    return address;
+    return IsWebAddress(address) ? address : QString();
 }
 
 } // namespace sokuri

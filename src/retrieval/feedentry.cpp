@@ -1,6 +1,7 @@
 #include "retrieval/feedentry.h"
 
 #include "retrieval/characterreferences.h"
+#include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/relevancefigure.h"
 
@@ -116,64 +117,15 @@ QString contentText(QStringView content)
     return text;
 }
 
-// Whether c, after a "<", makes it the start of a tag ("<p", "</p", "<!--")
-// rather than a plain "<" ("a < b", "<2>").
-bool startsTag(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'/' || c == u'!' ||
-           c == u'?';
-}
-
 // Text for a person to read: markup that it holds dropped (escaped HTML
 // comes out of contentText as markup, its own references then decoded), and
 // white space folded to single spaces.
 QString plainText(QStringView content)
 {
     QString text = contentText(content);
-    if (text.contains(u'<')) {
-        QString outside;
-        bool copying = true;
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text[i];
-            if (copying && c == u'<' && i + 1 < text.size() && startsTag(text[i + 1])) {
-                copying = false;
-                outside += u' ';
-            } else if (!copying && c == u'>') {
-                copying = true;
-            } else if (copying) {
-                outside += c;
-            }
-        }
-        text = DecodeCharacterReferences(outside);
-    }
+    if (text.contains(u'<'))
+        text = DecodeCharacterReferences(TextOutsideTags(text, false));
     return text.simplified();
-}
-
-bool isWebAddress(QStringView address)
-{
-    return address.startsWith(u"http://"_s, Qt::CaseInsensitive) ||
-           address.startsWith(u"https://"_s, Qt::CaseInsensitive);
-}
-
-// An address made absolute against the base address ("scheme://host/"),
-// or empty when it is not a web address.
-QString absoluteAddress(QString address, QStringView baseUrl)
-{
-    address = address.trimmed();
-    if (address.isEmpty() || isWebAddress(address))
-        return address;
-    if (!isWebAddress(baseUrl))
-        return {};
-    const qsizetype colon = baseUrl.indexOf(u':');
-    if (address.startsWith(u"//"))
-        return baseUrl.first(colon + 1) + address;
-    // Anything naming a scheme of its own is no web address.
-    const qsizetype scheme = address.indexOf(u':');
-    const qsizetype slash = address.indexOf(u'/');
-    if (scheme > 0 && (slash < 0 || scheme < slash))
-        return {};
-    const QStringView root = baseUrl.endsWith(u'/') ? baseUrl.chopped(1) : baseUrl;
-    return root + (address.startsWith(u'/') ? address : u'/' + address);
 }
 
 // The entry's own address: the first "<link>" with text or the first Atom
@@ -196,13 +148,13 @@ QString entryAddress(QStringView entry)
     for (const QStringView name : {u"guid", u"id"}) {
         const Element id = firstElement(entry, name);
         const QString text = contentText(id.content).trimmed();
-        if (isWebAddress(text))
+        if (IsWebAddress(text))
             return text;
     }
     // RSS 1.0: the item's own start tag names its resource.
     const qsizetype gt = entry.indexOf(u'>');
     const QString about = attribute(entry.first(gt < 0 ? 0 : gt), u"rdf:about");
-    return isWebAddress(about) ? about : QString();
+    return IsWebAddress(about) ? about : QString();
 }
 
 } // namespace
@@ -214,7 +166,7 @@ FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl)
     if (!title.found)
         title = firstElement(entry, u"dc:title");
     feed.title = plainText(title.content);
-    feed.address = absoluteAddress(entryAddress(entry), baseUrl);
+    feed.address = AbsoluteAddress(entryAddress(entry), baseUrl);
     for (const QStringView name :
          {u"description", u"summary", u"content", u"content:encoded", u"dc:description"}) {
         const Element text = firstElement(entry, name);

@@ -1,6 +1,7 @@
 #include "retrieval/jsonentries.h"
 
 #include "retrieval/characterreferences.h"
+#include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
 
@@ -9,9 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QJsonValue>
-#include <QUrl>
 
-#include <algorithm>
 #include <cmath>
 
 namespace sokuri {
@@ -71,72 +70,26 @@ QString textAt(const QJsonValue& result, QStringView path)
     return {};
 }
 
-bool isWebAddress(QStringView address)
-{
-    return address.startsWith(u"http://"_s, Qt::CaseInsensitive) ||
-           address.startsWith(u"https://"_s, Qt::CaseInsensitive);
-}
-
 QString addressOf(const QJsonValue& result, const JsonResultKeys& keys, QStringView baseUrl)
 {
     QString address = textAt(result, keys.url).trimmed();
     if (address.isEmpty())
         address = textAt(result, keys.altUrl).trimmed();
-    if (address.isEmpty() || isWebAddress(address))
-        return address;
-    if (!keys.urlPrefix.isEmpty())
-        address = keys.urlPrefix + address;
-    else
-        address = QUrl(baseUrl.toString()).resolved(QUrl(address)).toString(QUrl::FullyEncoded);
-    return isWebAddress(address) ? address : QString();
+    if (address.isEmpty() || IsWebAddress(address) || keys.urlPrefix.isEmpty())
+        return AbsoluteAddress(address, baseUrl);
+    address = keys.urlPrefix + address;
+    return IsWebAddress(address) ? address : QString();
 }
 
-bool startsTag(QChar c)
+// Text for a person to read out of a value that may hold HTML: tags
+// removed (highlighting within a sentence joins its words again), character
+// references decoded, white space folded.
+QString htmlValueText(QStringView value)
 {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'/' || c == u'!' ||
-           c == u'?';
-}
-
-// Whether the tag after "<" is one of the inline tags that mark words
-// within a sentence ("b", "/em", "span class=...").
-bool isInlineTag(QStringView tag)
-{
-    if (tag.startsWith(u'/'))
-        tag = tag.sliced(1);
-    qsizetype end = 0;
-    while (end < tag.size() && tag[end].isLetter())
-        ++end;
-    static constexpr QStringView inlineTags[] = {u"b",    u"i",    u"em", u"strong", u"span",
-                                                 u"mark", u"code", u"a",  u"u",      u"small"};
-    const QStringView name = tag.first(end);
-    return end > 0 &&
-           std::any_of(std::begin(inlineTags), std::end(inlineTags),
-                       [name](QStringView t) { return name.compare(t, Qt::CaseInsensitive) == 0; });
+    return DecodeCharacterReferences(TextOutsideTags(value, true)).simplified();
 }
 
 } // namespace
-
-QString HtmlValueText(QStringView value)
-{
-    QString outside;
-    outside.reserve(value.size());
-    bool copying = true;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const QChar c = value[i];
-        if (copying && c == u'<' && i + 1 < value.size() && startsTag(value[i + 1])) {
-            copying = false;
-            // Highlighting inside a sentence joins its words again; other
-            // tags part them.
-            if (!isInlineTag(value.sliced(i + 1)))
-                outside += u' ';
-        } else if (!copying && c == u'>') {
-            copying = true;
-        } else if (copying) {
-            outside += c;
-        }
-    }
-    return DecodeCharacterReferences(outside).simplified();
-}
 
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
                      QStringView baseUrl, QList<FeedEntry>& entries, QString& reason)
@@ -169,11 +122,11 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
     }
     for (const QJsonValue& result : results.toArray()) {
         FeedEntry entry;
-        entry.title = HtmlValueText(textAt(result, keys.title));
+        entry.title = htmlValueText(textAt(result, keys.title));
         if (entry.title.isEmpty())
             continue;
         entry.address = addressOf(result, keys, baseUrl);
-        entry.text = HtmlValueText(textAt(result, keys.content));
+        entry.text = htmlValueText(textAt(result, keys.content));
         if (entry.text.size() > MaxJsonTextLength) {
             entry.text.truncate(MaxJsonTextLength);
             entry.text += u'…';
@@ -197,12 +150,6 @@ ResultRow rowOf(const PluginSlot& slot, const FeedEntry& entry)
 
 } // namespace
 
-bool ReadJsonRows(const PluginSlot& slot, SlotState& state, QByteArrayView body,
-                  QList<ResultRow>& rows, QString& reason)
-{
-    return JsonEntryReader().readBody(slot, state, body, rows, reason);
-}
-
 bool JsonEntryReader::readBody(const PluginSlot& slot, SlotState&, QByteArrayView body,
                                QList<ResultRow>& rows, QString& reason) const
 {
@@ -214,17 +161,12 @@ bool JsonEntryReader::readBody(const PluginSlot& slot, SlotState&, QByteArrayVie
     return true;
 }
 
-ResultRow JsonEntryReader::entryRow(const PluginSlot& slot, SlotState&, QStringView entry,
+// JSON answers are read whole at the close: no entry is ever cut out of
+// them by markers.
+ResultRow JsonEntryReader::entryRow(const PluginSlot&, SlotState&, QStringView,
                                     const QString*) const
 {
-    JsonResultKeys keys = slot.Json;
-    keys.results.clear();
-    QList<FeedEntry> entries;
-    QString reason;
-    const QByteArray one = '[' + entry.toString().toUtf8() + ']';
-    ReadJsonEntries(one, u"utf-8", keys, slot.BaseUrl, entries, reason);
-    ResultRow row = rowOf(slot, entries.isEmpty() ? FeedEntry{} : entries.constFirst());
-    return row;
+    return {};
 }
 
 } // namespace sokuri

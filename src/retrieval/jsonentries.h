@@ -34,8 +34,7 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
 
 // Reads a whole JSON answer ("[result] format=json") by the plugin's paths:
 // each result a row whose html is a small page like a feed entry's, its site
-// the address's host reversed. An entry cut out by markers is read as one
-// result.
+// the address's host reversed.
 class JsonEntryReader final : public EntryReader
 {
 public:
@@ -45,13 +44,5 @@ public:
     bool readBody(const PluginSlot& slot, SlotState& state, QByteArrayView body,
                   QList<ResultRow>& rows, QString& reason) const override;
 };
-
-// The rows of a whole JSON answer, as JsonEntryReader::readBody.
-bool ReadJsonRows(const PluginSlot& slot, SlotState& state, QByteArrayView body,
-                  QList<ResultRow>& rows, QString& reason);
-
-// Text for a person to read out of a value that may hold HTML: tags
-// removed, character references decoded, white space folded.
-QString HtmlValueText(QStringView value);
 
 } // namespace sokuri

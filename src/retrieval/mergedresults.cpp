@@ -120,13 +120,10 @@ void MergedResultsModel::rebuild()
         // Sorted as the results list sorts: a merged figure may now rank
         // above rows that stood before it. Equal texts keep their order.
         const int column = m_source->sortColumn();
-        const bool ascending = m_source->sortOrder() == Qt::AscendingOrder;
+        const Qt::SortOrder order = m_source->sortOrder();
         std::stable_sort(m_rows.begin(), m_rows.end(),
-                         [column, ascending](const ResultRow& a, const ResultRow& b) {
-                             const int c =
-                                 QString::compare(ResultColumnText(a, column),
-                                                  ResultColumnText(b, column), Qt::CaseInsensitive);
-                             return ascending ? c < 0 : c > 0;
+                         [column, order](const ResultRow& a, const ResultRow& b) {
+                             return CompareShown(a, b, column, order) < 0;
                          });
     }
     endResetModel();

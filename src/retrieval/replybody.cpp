@@ -1,5 +1,7 @@
 #include "retrieval/replybody.h"
 
+#include "retrieval/headerline.h"
+
 namespace sokuri {
 
 namespace {
@@ -47,11 +49,8 @@ bool ReplyBody::endOfHeadLine()
         else if (unknown)
             return fail(QStringLiteral("この圧縮形式には対応していません: ") +
                         QString::fromLatin1(m_contentEncoding.left(40)));
-    } else {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 &&
-            line.first(colon).trimmed().compare("content-encoding", Qt::CaseInsensitive) == 0)
-            m_contentEncoding = line.sliced(colon + 1).trimmed().toByteArray();
+    } else if (const auto encoding = HeaderValue(line, "content-encoding")) {
+        m_contentEncoding = encoding->toByteArray();
     }
     m_line.resize(0);
     return true;

@@ -1,5 +1,7 @@
 #include "retrieval/replyhead.h"
 
+#include "retrieval/headerline.h"
+
 #include <algorithm>
 
 namespace sokuri {
@@ -9,20 +11,6 @@ namespace {
 bool isRedirectStatus(int status)
 {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
-// The status code of an "HTTP/x.y NNN …" line, or 0.
-int statusCode(QByteArrayView line)
-{
-    const qsizetype space = line.indexOf(' ');
-    if (space < 0 || space + 4 > line.size())
-        return 0;
-    const QByteArrayView code = line.sliced(space + 1, 3);
-    if (!std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return 0;
-    if (space + 4 < line.size() && line[space + 4] != ' ' && line[space + 4] != '\r')
-        return 0;
-    return (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0');
 }
 
 } // namespace
@@ -67,15 +55,14 @@ ReplyHead::Verdict ReplyHead::decide()
             line.chop(1);
         if (!m_statusRead) {
             m_statusRead = true;
-            if (!isRedirectStatus(statusCode(line)))
+            if (!isRedirectStatus(HttpStatusCode(line)))
                 return m_verdict = Lines;
             continue;
         }
         if (line.isEmpty())
             return m_verdict = m_location.isEmpty() ? Lines : Redirect;
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0 && line.first(colon).trimmed().compare("location", Qt::CaseInsensitive) == 0)
-            m_location = QString::fromUtf8(line.sliced(colon + 1)).trimmed();
+        if (const auto location = HeaderValue(line, "location"))
+            m_location = QString::fromUtf8(*location);
     }
     // A head that never ends is no redirect.
     if (held.size() > MaxHeadBytes) {

@@ -144,6 +144,13 @@ const QString& ResultColumnText(const ResultRow& row, int column)
     }
 }
 
+int CompareShown(const ResultRow& a, const ResultRow& b, int column, Qt::SortOrder order)
+{
+    const int c = QString::compare(ResultColumnText(a, column), ResultColumnText(b, column),
+                                   Qt::CaseInsensitive);
+    return order == Qt::AscendingOrder ? c : -c;
+}
+
 namespace {
 
 // Rounds to the nearest 32-bit integer, halves to the even neighbour; values
@@ -220,13 +227,10 @@ QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int 
 
 bool ResultsModel::displaysBefore(int a, int b) const
 {
-    const int c = QString::compare(ResultColumnText(m_rows[std::size_t(a)], m_sortColumn),
-                                   ResultColumnText(m_rows[std::size_t(b)], m_sortColumn),
-                                   Qt::CaseInsensitive);
-    if (c != 0)
-        return m_sortOrder == Qt::AscendingOrder ? c < 0 : c > 0;
+    const int c =
+        CompareShown(m_rows[std::size_t(a)], m_rows[std::size_t(b)], m_sortColumn, m_sortOrder);
     // Equal texts: the earlier arrival first, in either order.
-    return a < b;
+    return c != 0 ? c < 0 : a < b;
 }
 
 int ResultsModel::insertPosition(int arrival) const

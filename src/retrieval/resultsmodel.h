@@ -88,4 +88,9 @@ std::array<double, 4> ResultColumnWidths(double listWidthTwips, double scrollBar
 // The text of a row in one of the four columns (the site for any other).
 const QString& ResultColumnText(const ResultRow& row, int column);
 
+// Where row a is shown beside row b when the list is sorted by column in
+// order, the texts compared without regard to letter case: below 0 before
+// it, above 0 after it, 0 for equal texts.
+int CompareShown(const ResultRow& a, const ResultRow& b, int column, Qt::SortOrder order);
+
 } // namespace sokuri

@@ -3,8 +3,8 @@
 // it cut into the rows the guide promises.
 
 #include "app/common/appstate.h"
+#include "retrieval/entryreader.h"
 #include "retrieval/extraction.h"
-#include "retrieval/jsonentries.h"
 #include "retrieval/replyreader.h"
 #include "searchplugins/buildrequest.h"
 #include "support/testfiles.h"
@@ -54,9 +54,9 @@ QList<ResultRow> rowsOf(const QString& ini, const QString& answer)
     EXPECT_TRUE(BuildRequest(paths, name, keywords, slot));
     SlotState state;
     QList<ResultRow> rows;
-    if (slot.Json.enabled) {
+    if (const EntryReader& reader = EntryReaderFor(slot); reader.readsWholeBody()) {
         QString reason;
-        EXPECT_TRUE(ReadJsonRows(slot, state, answer.toUtf8(), rows, reason))
+        EXPECT_TRUE(reader.readBody(slot, state, answer.toUtf8(), rows, reason))
             << reason.toStdString();
         return rows;
     }
