@@ -2,7 +2,7 @@
 // settings and plugin files, and the names the file itself holds, through the
 // reader; then one key written and read back.
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include "encoding/codepage932.h"
 #include "fuzzcheck.h"

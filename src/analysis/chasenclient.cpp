@@ -1,6 +1,6 @@
 #include "analysis/chasenclient.h"
 
-#include "app/common/socketcontrol.h"
+#include "common/socketcontrol.h"
 
 #include <QTcpSocket>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/chasendialogue.h"
-#include "app/common/socketcontrol.h"
+#include "common/socketcontrol.h"
 #include <QByteArray>
 #include <QObject>
 #include <QString>

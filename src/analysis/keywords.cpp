@@ -1,6 +1,6 @@
 #include "analysis/keywords.h"
 
-#include "app/common/splitfields.h"
+#include "common/splitfields.h"
 
 #include <array>
 

@@ -2,8 +2,8 @@
 
 #include "analysis/chasenclient.h"
 #include "analysis/localchasen.h"
-#include "app/common/appstate.h"
-#include "app/common/settings.h"
+#include "common/appstate.h"
+#include "common/settings.h"
 
 #include <QObject>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/frmsokuri.h"
 
-#include "app/common/searchsettings.h"
+#include "common/searchsettings.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchedkeywords.h"

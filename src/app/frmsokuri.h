@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/settings.h"
+#include "common/appstate.h"
+#include "common/settings.h"
 #include "documents/documentstate.h"
 #include "retrieval/resultsmodel.h"
 #include "searchplugins/plugincatalogue.h"

@@ -1,6 +1,6 @@
 #include "app/recentfiles.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 #include "encoding/codepage932.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "app/searchrun.h"
 
 #include "analysis/sentenceanalyser.h"
-#include "app/common/splitfields.h"
+#include "common/splitfields.h"
 #include "platform/messagesink.h"
 #include "retrieval/resultsmodel.h"
 #include "retrieval/searchconnection.h"

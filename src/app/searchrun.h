@@ -1,10 +1,10 @@
 #pragma once
 
 #include "analysis/keywords.h"
-#include "app/common/appstate.h"
-#include "app/common/inputmode.h"
-#include "app/common/searchsettings.h"
-#include "app/common/settings.h"
+#include "common/appstate.h"
+#include "common/inputmode.h"
+#include "common/searchsettings.h"
+#include "common/settings.h"
 #include "retrieval/enginestatus.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "app/windowlayout.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QRegularExpression>
 

@@ -2,7 +2,7 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "app/common/settings.h"
+#include "common/settings.h"
 #include "cli/streammessages.h"
 
 #include <QEventLoop>

@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
-#include "app/common/searchsettings.h"
-#include "app/common/settings.h"
+#include "common/searchsettings.h"
+#include "common/settings.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "cli/interruptwatcher.h"

@@ -1,6 +1,6 @@
 #include "cli/commands.h"
 
-#include "app/common/settings.h"
+#include "common/settings.h"
 
 namespace sokuri::cli {
 

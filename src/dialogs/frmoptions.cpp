@@ -1,7 +1,7 @@
 #include "dialogs/frmoptions.h"
 
-#include "app/common/analyserprogram.h"
-#include "app/common/inifile.h"
+#include "common/analyserprogram.h"
+#include "common/inifile.h"
 #include "dialogs/proxyoptionspage.h"
 #include "dialogs/searchpacingpage.h"
 #include "platform/qtfiledialogs.h"

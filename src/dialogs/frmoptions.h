@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/settings.h"
-#include "app/common/usermessage.h"
+#include "common/appstate.h"
+#include "common/settings.h"
+#include "common/usermessage.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/proxysettings.h"
+#include "common/appstate.h"
+#include "common/proxysettings.h"
 
 #include <QWidget>
 

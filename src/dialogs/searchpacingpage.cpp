@@ -1,6 +1,6 @@
 #include "dialogs/searchpacingpage.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QFormLayout>
 #include <QLabel>

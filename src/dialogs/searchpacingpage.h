@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/searchsettings.h"
+#include "common/appstate.h"
+#include "common/searchsettings.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 #include "documents/documentstate.h"
 #include "platform/filedialogs.h"
 

@@ -1,6 +1,6 @@
 #include "documents/documentformat.h"
 
-#include "app/common/wholefile.h"
+#include "common/wholefile.h"
 #include "encoding/codepage932.h"
 
 #include <QFile>

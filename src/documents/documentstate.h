@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/inputmode.h"
+#include "common/inputmode.h"
 #include "documents/documentformat.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/usermessage.h"
+#include "common/usermessage.h"
 
 namespace sokuri {
 

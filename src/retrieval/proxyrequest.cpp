@@ -1,6 +1,6 @@
 #include "retrieval/proxyrequest.h"
 
-#include "app/common/proxysettings.h"
+#include "common/proxysettings.h"
 
 namespace sokuri {
 

@@ -1,6 +1,6 @@
 #include "retrieval/resultsexport.h"
 
-#include "app/common/wholefile.h"
+#include "common/wholefile.h"
 #include "retrieval/characterreferences.h"
 
 #include <QStringList>

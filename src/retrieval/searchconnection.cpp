@@ -1,6 +1,6 @@
 #include "retrieval/searchconnection.h"
 
-#include "app/common/socketcontrol.h"
+#include "common/socketcontrol.h"
 #include "encoding/codepage932.h"
 #include "retrieval/answercause.h"
 #include "retrieval/entryreader.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/proxysettings.h"
-#include "app/common/socketcontrol.h"
+#include "common/proxysettings.h"
+#include "common/socketcontrol.h"
 #include "retrieval/enginestatus.h"
 #include "retrieval/replybody.h"
 #include "retrieval/replyhead.h"

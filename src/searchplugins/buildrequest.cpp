@@ -1,7 +1,7 @@
 #include "searchplugins/buildrequest.h"
 
-#include "app/common/inifile.h"
-#include "app/common/settings.h"
+#include "common/inifile.h"
+#include "common/settings.h"
 #include "encoding/urlconv.h"
 #include "searchplugins/pluginfolder.h"
 

@@ -1,6 +1,6 @@
 #include "searchplugins/downloaderror.h"
 
-#include "app/common/proxysettings.h"
+#include "common/proxysettings.h"
 
 #include <QNetworkAccessManager>
 

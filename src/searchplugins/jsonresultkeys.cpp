@@ -1,6 +1,6 @@
 #include "searchplugins/jsonresultkeys.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 namespace sokuri {
 

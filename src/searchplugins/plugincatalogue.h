@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/inputmode.h"
+#include "common/appstate.h"
+#include "common/inputmode.h"
 #include "searchplugins/catalogueentry.h"
 
 #include <QAbstractListModel>

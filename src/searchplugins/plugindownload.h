@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/common/proxysettings.h"
+#include "common/proxysettings.h"
 
 #include <QByteArray>
 #include <QNetworkAccessManager>

@@ -1,6 +1,6 @@
 #include "searchplugins/pluginfilecheck.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 #include "encoding/codepage932.h"
 #include "searchplugins/pluginfolder.h"
 

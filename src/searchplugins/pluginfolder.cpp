@@ -1,6 +1,6 @@
 #include "searchplugins/pluginfolder.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QDir>
 

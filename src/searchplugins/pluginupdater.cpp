@@ -1,7 +1,7 @@
 #include "searchplugins/pluginupdater.h"
 
-#include "app/common/inifile.h"
-#include "app/common/wholefile.h"
+#include "common/inifile.h"
+#include "common/wholefile.h"
 #include "platform/messagesink.h"
 #include "searchplugins/plugincatalogue.h"
 #include "searchplugins/pluginfolder.h"

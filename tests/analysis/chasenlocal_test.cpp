@@ -4,7 +4,7 @@
 #include "analysis/keywords.h"
 #include "analysis/localchasen.h"
 #include "analysis/sentenceanalyser.h"
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 #include "encoding/codepage932.h"
 
 #include "chasentestsupport.h"

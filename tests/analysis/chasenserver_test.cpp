@@ -3,7 +3,7 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 
 #include "chasentestsupport.h"
 #include "support/fakeplatform.h"

@@ -1,6 +1,6 @@
 // Many engines at once through real sockets against local test engines.
 
-#include "app/common/searchsettings.h"
+#include "common/searchsettings.h"
 #include "app/searchrun.h"
 #include "encoding/codepage932.h"
 #include "retrieval/mergedresults.h"

@@ -13,7 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 
-#include "app/common/proxysettings.h"
+#include "common/proxysettings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // file of the guide read by the request builder, and the answer shown beside
 // it cut into the rows the guide promises.
 
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 #include "retrieval/entryreader.h"
 #include "retrieval/extraction.h"
 #include "retrieval/replyreader.h"

@@ -2,7 +2,7 @@
 
 // Plugin files and answer pages for runs against local test engines.
 
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 #include "support/testfiles.h"
 
 #include <QString>

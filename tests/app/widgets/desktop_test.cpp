@@ -1,7 +1,7 @@
 // The main window as a desktop program: documents from the command line,
 // another start and a drop, the recent documents, the kept layout and the
 // results list's commands.
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 #include "app/frmsokuri.h"
 #include "app/startup.h"
 

@@ -1,6 +1,6 @@
-#include "app/common/settings.h"
+#include "common/settings.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

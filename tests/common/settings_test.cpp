@@ -1,4 +1,4 @@
-#include "app/common/settings.h"
+#include "common/settings.h"
 
 #include "support/testfiles.h"
 

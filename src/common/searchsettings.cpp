@@ -1,6 +1,6 @@
-#include "app/common/searchsettings.h"
+#include "common/searchsettings.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

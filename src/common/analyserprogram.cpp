@@ -1,6 +1,6 @@
-#include "app/common/analyserprogram.h"
+#include "common/analyserprogram.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QFileInfo>
 

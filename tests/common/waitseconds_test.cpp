@@ -1,4 +1,4 @@
-#include "app/common/waitseconds.h"
+#include "common/waitseconds.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
-#include "app/common/wholefile.h"
+#include "common/wholefile.h"
 #include "encoding/codepage932.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "app/common/appfolder.h"
+#include "common/appfolder.h"
 
-#include "app/common/analyserprogram.h"
+#include "common/analyserprogram.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/common/appstate.h"
+#include "common/appstate.h"
 
 #include "support/testfiles.h"
 

@@ -1,4 +1,4 @@
-#include "app/common/wholefile.h"
+#include "common/wholefile.h"
 
 #include <QSaveFile>
 

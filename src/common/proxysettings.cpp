@@ -1,6 +1,6 @@
-#include "app/common/proxysettings.h"
+#include "common/proxysettings.h"
 
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include <QStringList>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "app/common/inifile.h"
+#include "common/inifile.h"
 
 #include "encoding/codepage932.h"
 #include "support/testfiles.h"

@@ -1,4 +1,4 @@
-#include "app/common/splitfields.h"
+#include "common/splitfields.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "app/common/socketcontrol.h"
+#include "common/socketcontrol.h"
 
 namespace sokuri::socketcontrol {
 

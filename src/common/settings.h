@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/common/appstate.h"
-#include "app/common/usermessage.h"
+#include "common/appstate.h"
+#include "common/usermessage.h"
 
 #include <QString>
 

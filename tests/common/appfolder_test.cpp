@@ -1,4 +1,4 @@
-#include "app/common/appfolder.h"
+#include "common/appfolder.h"
 
 #include "support/testfiles.h"
 
