@@ -60,20 +60,20 @@ bool EngineRests::record(const EngineStatus& outcome, QString* errorText) const
         at, errorText);
 }
 
-bool EngineRests::resume(const QString& plugin, QString* errorText) const
+bool EngineRests::resume(const QString& plugin, bool* rested, QString* errorText) const
 {
     const QDateTime at = now();
-    bool rested = false;
+    bool wasResting = false;
     const bool written = m_store.update(
         [&](RestTable& table) {
             const auto found = table.constFind(plugin);
-            rested = found != table.cend() && found->restingAt(at);
+            wasResting = found != table.cend() && found->restingAt(at);
             table.remove(plugin);
         },
         at, errorText);
-    if (written && !rested && errorText)
-        *errorText = plugin + QStringLiteral(" は一時停止していません。");
-    return written && rested;
+    if (rested)
+        *rested = written && wasResting;
+    return written;
 }
 
 QStringList EngineRests::resumeAll(QString* errorText) const

@@ -38,9 +38,10 @@ public:
     // file could not be written.
     bool record(const EngineStatus& outcome, QString* errorText = nullptr) const;
 
-    // Ends the engine's rest (and its count of refusals in a row); false
-    // with the reason when it did not rest or the file could not be written.
-    bool resume(const QString& plugin, QString* errorText = nullptr) const;
+    // Ends the engine's rest (and its count of refusals in a row); rested
+    // tells whether it was resting. False with the reason when the state file
+    // could not be written.
+    bool resume(const QString& plugin, bool* rested = nullptr, QString* errorText = nullptr) const;
     // Ends every rest; the names resumed.
     QStringList resumeAll(QString* errorText = nullptr) const;
 

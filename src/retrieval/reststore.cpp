@@ -21,6 +21,8 @@ namespace {
 constexpr qint64 MaxStateBytes = 4 * 1024 * 1024;
 // How long a writer waits for another one to finish.
 constexpr int LockWaitMs = 3000;
+// A rest over for this long is forgotten, and with it its count in a row.
+constexpr int ForgetAfterDays = 7;
 
 const QString VersionKey = QStringLiteral("version");
 const QString EnginesKey = QStringLiteral("engines");
@@ -95,7 +97,7 @@ bool RestStore::update(const std::function<void(RestTable&)>& change, const QDat
     RestTable table = read(now);
     const RestTable before = table;
     change(table);
-    const QDateTime forgotten = now.toUTC().addSecs(-RestSettings::MaxRestSeconds);
+    const QDateTime forgotten = now.toUTC().addSecs(-qint64(ForgetAfterDays) * 24 * 3600);
     for (auto rest = table.begin(); rest != table.end();) {
         if (rest->until < forgotten)
             rest = table.erase(rest);

@@ -37,7 +37,7 @@ public:
     // Reads the table, lets change alter it and writes it back, all under a
     // lock file beside the state file, so two programs that record at the
     // same time both have their say and the file stays whole. Rests that ran
-    // out more than a day ago are dropped on the way. False with the reason
+    // out more than a week ago are dropped on the way. False with the reason
     // when the lock or the write fails; the file is then as it was.
     bool update(const std::function<void(RestTable&)>& change, const QDateTime& now,
                 QString* errorText = nullptr) const;
