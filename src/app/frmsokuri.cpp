@@ -2,12 +2,12 @@
 
 #include "app/pluginlistrests.h"
 
-#include "common/searchsettings.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "app/windowgeometry.h"
+#include "common/searchsettings.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmoptions.h"
 #include "dialogs/frmpluginmanager.h"
@@ -107,8 +107,9 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     statusBar()->insertWidget(0, searched);
     connect(m_run.get(), &SearchRun::started, searched, &QLabel::clear);
     // Resting engines in the plugin list, its pop-up's 再開 and ブラウザで開く.
-    auto* rests = new PluginListRests(m_state.paths, *m_listView1, *m_popup,
-                                      [this](const QString& url) { OpenInBrowser(url, u"_blank"_s); });
+    auto* rests =
+        new PluginListRests(m_state.paths, *m_listView1, *m_popup,
+                            [this](const QString& url) { OpenInBrowser(url, u"_blank"_s); });
     rests->setObjectName(u"PluginListRests"_s);
     connect(m_run.get(), &SearchRun::restsChanged, rests, &PluginListRests::refresh);
     connect(m_run.get(), &SearchRun::finished, rests, &PluginListRests::refresh);

@@ -144,8 +144,7 @@ void SearchRun::beginDispatching()
     m_plugins = m_catalogue.checkedNames();
     // A resting engine is not asked: it is told as resting and handed out
     // to no connection.
-    const RestTable resting =
-        m_ignoreRests || !m_rests ? RestTable() : m_rests->resting();
+    const RestTable resting = m_ignoreRests || !m_rests ? RestTable() : m_rests->resting();
     const QDateTime now = m_rests ? m_rests->now() : QDateTime();
     for (const QString& plugin : m_plugins) {
         if (const auto rest = resting.constFind(plugin); rest != resting.cend()) {

@@ -52,8 +52,9 @@ int ResumeCommand(const CliContext& context)
     PluginCatalogue catalogue;
     catalogue.load(context.paths);
     const QList<CatalogueEntry>& entries = catalogue.entries();
-    const bool known = std::any_of(entries.begin(), entries.end(),
-                                   [&name](const CatalogueEntry& entry) { return entry.text == name; });
+    const bool known =
+        std::any_of(entries.begin(), entries.end(),
+                    [&name](const CatalogueEntry& entry) { return entry.text == name; });
     bool rested = false;
     if (!rests.resume(name, &rested, &error)) {
         context.err << error << Qt::endl;

@@ -73,7 +73,8 @@ void PluginManagerRests::refresh()
         if (!item->data(0, PlainToolTipRole).isValid())
             item->setData(0, PlainToolTipRole, item->toolTip(0));
         const QString plain = item->data(0, PlainToolTipRole).toString();
-        const QString line = rests ? u"一時停止中 ("_s + DescribeRest(*rest, now) + u')' : QString();
+        const QString line =
+            rests ? u"一時停止中 ("_s + DescribeRest(*rest, now) + u')' : QString();
         item->setToolTip(0, plain.isEmpty() || line.isEmpty() ? QString(plain + line)
                                                               : QString(plain + u'\n' + line));
     }

@@ -45,9 +45,9 @@ constexpr std::array<QByteArrayView, 21> ChallengeMarks = {
 
 struct StatusLine
 {
-    int code = 0;         // 0: the answer has no HTTP status line
+    int code = 0;           // 0: the answer has no HTTP status line
     QStringList retryAfter; // the Retry-After values, trimmed, in order
-    qsizetype bodyAt = 0; // where the body starts
+    qsizetype bodyAt = 0;   // where the body starts
 };
 
 // The status code of "HTTP/x.y NNN ..." and the header lines after it.
@@ -69,8 +69,8 @@ StatusLine readHead(QByteArrayView answer)
             break;
         }
         // Seconds or an HTTP date; anything longer is no value to show.
-        if (const auto retryAfter = HeaderValue(line, "retry-after"); retryAfter &&
-                                                                      head.retryAfter.size() < 8)
+        if (const auto retryAfter = HeaderValue(line, "retry-after");
+            retryAfter && head.retryAfter.size() < 8)
             head.retryAfter.append(QString::fromLatin1(*retryAfter).left(40));
     }
     return head;
@@ -131,8 +131,12 @@ AnswerCause ExplainEmptyAnswer(QByteArrayView answerStart, bool sawList, QString
                 true};
     }
     if (!sawList) {
-        return {true, QStringLiteral("結果の一覧がありません"),
-                QStringLiteral("プラグインの目印が古くなっているかもしれません"), 0, {}, false};
+        return {true,
+                QStringLiteral("結果の一覧がありません"),
+                QStringLiteral("プラグインの目印が古くなっているかもしれません"),
+                0,
+                {},
+                false};
     }
     return {};
 }

@@ -67,9 +67,8 @@ std::optional<EngineRest> NextRest(const std::optional<EngineRest>& before,
     rest.series = refusal->series;
     rest.cause = refusal->cause;
     rest.address = outcome.address.left(2000);
-    rest.count = before && before->series == rest.series
-                     ? std::min(before->count + 1, MaxRestCount)
-                     : 1;
+    rest.count =
+        before && before->series == rest.series ? std::min(before->count + 1, MaxRestCount) : 1;
     switch (rest.series) {
     case EngineRest::Series::RetryAfter:
         seconds = std::min(*refusal->retryAfter, longest);

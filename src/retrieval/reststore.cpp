@@ -33,12 +33,12 @@ QByteArray RestStore::encode(const RestTable& table)
 {
     QJsonObject engines;
     for (auto rest = table.cbegin(); rest != table.cend(); ++rest) {
-        engines.insert(rest.key(),
-                       QJsonObject{{QStringLiteral("series"), SeriesName(rest->series)},
-                                   {QStringLiteral("cause"), rest->cause},
-                                   {QStringLiteral("until"), rest->until.toUTC().toString(Qt::ISODate)},
-                                   {QStringLiteral("count"), rest->count},
-                                   {QStringLiteral("address"), rest->address}});
+        engines.insert(rest.key(), QJsonObject{{QStringLiteral("series"), SeriesName(rest->series)},
+                                               {QStringLiteral("cause"), rest->cause},
+                                               {QStringLiteral("until"),
+                                                rest->until.toUTC().toString(Qt::ISODate)},
+                                               {QStringLiteral("count"), rest->count},
+                                               {QStringLiteral("address"), rest->address}});
     }
     return QJsonDocument(QJsonObject{{VersionKey, Version}, {EnginesKey, engines}})
         .toJson(QJsonDocument::Indented);
@@ -58,8 +58,8 @@ RestTable RestStore::decode(const QByteArray& bytes, const QDateTime& now)
     for (auto entry = engines.constBegin(); entry != engines.constEnd(); ++entry) {
         const QJsonObject fields = entry.value().toObject();
         const auto series = SeriesFromName(fields.value(QStringLiteral("series")).toString());
-        QDateTime until = QDateTime::fromString(fields.value(QStringLiteral("until")).toString(),
-                                                Qt::ISODate);
+        QDateTime until =
+            QDateTime::fromString(fields.value(QStringLiteral("until")).toString(), Qt::ISODate);
         if (entry.key().isEmpty() || !series || !until.isValid())
             continue;
         until = until.toUTC();

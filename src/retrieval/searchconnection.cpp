@@ -72,7 +72,8 @@ QString failureReason(QAbstractSocket::SocketError error, const QString& detail)
 QString slotAddress(const PluginSlot& slot)
 {
     const bool https = slot.Scheme == u"https";
-    const QString port = slot.Port == (https ? 443 : 80) ? QString() : u':' + QString::number(slot.Port);
+    const QString port =
+        slot.Port == (https ? 443 : 80) ? QString() : u':' + QString::number(slot.Port);
     QString address = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + slot.Host +
                       port + slot.Path;
     if (!slot.Query.isEmpty())

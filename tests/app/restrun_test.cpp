@@ -75,7 +75,6 @@ protected:
         run = std::make_unique<SearchRun>(paths, catalogue, results, messages);
         run->setSearchSettings(LoadSearchSettings(paths));
         run->setClock([this] { return now; });
-        run->setIgnoreRests(ignoreRests);
         QSignalSpy finished(run.get(), &SearchRun::finished);
         run->start(InputMode::Keywords, u"京都"_s);
         if (run->isRunning()) {
@@ -101,7 +100,6 @@ protected:
     std::vector<std::unique_ptr<TestEngine>> engines;
     std::unique_ptr<SearchRun> run;
     QDateTime now = QDateTime(QDate(2026, 12, 9), QTime(6, 0), Qt::UTC);
-    bool ignoreRests = false;
 };
 
 // The HTTP date of a time.
@@ -193,6 +191,10 @@ TEST_F(RestRun, RowsEndTheRestAndTheDoublingStartsAgain)
     TestEngine& e = engine(refusal("HTTP/1.0 403 Forbidden"));
     search();
     EXPECT_EQ(restLeft(0), 3600);
+    // The refused page is kept, for the browser.
+    EXPECT_TRUE(EngineRests(paths, [this] { return now; })
+                    .restOf(name(0))
+                    ->address.startsWith(u"http://127.0.0.1:%1/s?"_s.arg(e.port())));
     now = now.addSecs(2 * 3600);
     search();
     EXPECT_EQ(restLeft(0), 7200);
@@ -231,37 +233,6 @@ TEST_F(RestRun, ARunWhoseEnginesAllRestEndsAtOnceAndSaysSo)
               u"e01 (HTTP 429, あと 15 分)"_s);
     for (const auto& e : engines)
         EXPECT_EQ(e->requests().size(), 1);
-}
-
-TEST_F(RestRun, IgnoringRestsAsksTheRestingEngineAndResumingEndsTheRest)
-{
-    TestEngine& e = engine(refusal("HTTP/1.1 200 OK", u"<div class=\"g-recaptcha\"></div>"_s));
-    engine(rows());
-    search();
-    ASSERT_EQ(restLeft(0), 3600);
-    const auto rest = EngineRests(paths, [this] { return now; }).restOf(name(0));
-    ASSERT_TRUE(rest);
-    // The refused page is kept, for the browser.
-    EXPECT_TRUE(rest->address.startsWith(u"http://127.0.0.1:%1/s?"_s.arg(e.port())))
-        << rest->address.toStdString();
-    EXPECT_EQ(DescribeRunEnd(run->engineStatuses(), 1).left(4), u"1 件　"_s);
-
-    search();
-    EXPECT_EQ(e.requests().size(), 1);
-    EXPECT_TRUE(DescribeRunEnd(run->engineStatuses(), 1)
-                    .endsWith(u"　一時停止中: e00 (CAPTCHA, あと 1 時間)"_s));
-
-    ignoreRests = true;
-    search();
-    EXPECT_EQ(e.requests().size(), 2);
-    EXPECT_EQ(restLeft(0), 7200) << "the answer still counts";
-
-    ignoreRests = false;
-    bool rested = false;
-    EXPECT_TRUE(EngineRests(paths, [this] { return now; }).resume(name(0), &rested));
-    EXPECT_TRUE(rested);
-    search();
-    EXPECT_EQ(e.requests().size(), 3);
 }
 
 TEST_F(RestRun, WithoutTheKeysNoEngineRestsAndNoStateIsWritten)

@@ -147,7 +147,8 @@ TEST_F(RestCli, RefusingEnginesRestAcrossRunsAndAreShownAndResumed)
         EXPECT_TRUE(fields[5].endsWith(u'Z')) << fields[5].toStdString();
         EXPECT_LE(std::abs(now.secsTo(until) - r.seconds), 60) << r.name.toStdString();
     }
-    EXPECT_EQ(pluginLine(listed, u"rows"_s).size(), 3) << "a line without a rest keeps three fields";
+    EXPECT_EQ(pluginLine(listed, u"rows"_s).size(), 3)
+        << "a line without a rest keeps three fields";
 
     // The next run asks only the engine that answered.
     const Run second = cli({u"search"_s, u"--all"_s, u"京都"_s});
@@ -195,10 +196,8 @@ TEST_F(RestCli, ResumeRefusesWrongUsageAndUnknownPlugins)
     } cases[] = {
         {{u"plugin"_s, u"resume"_s}, 2},
         {{u"plugin"_s, u"resume"_s, u"rows"_s, u"--all"_s}, 2},
-        {{u"plugin"_s, u"resume"_s, u"a"_s, u"b"_s}, 2},
         {{u"plugin"_s, u"resume"_s, u"nosuch"_s}, 1},
         {{u"plugin"_s, u"resume"_s, u"rows"_s}, 0}, // asked anyway: nothing to do
-        {{u"plugin"_s, u"resume"_s, u"--all"_s}, 0},
     };
     for (const auto& c : cases) {
         const Run run = cli(c.arguments);
