@@ -150,14 +150,25 @@ TEST_F(RestRun, EachCauseRestsItsEngineAndTheNextRefusalRestsAsTheCauseSays)
         ASSERT_TRUE(gone.listen());
         closedPort = gone.port();
     }
-    writeEnginePlugin(paths, EnginePlugin(name(int(std::size(cases))), closedPort));
+    const int failing = int(std::size(cases));
+    writeEnginePlugin(paths, EnginePlugin(name(failing), closedPort));
+    // And an engine that answers too late for its plugin's time-out.
+    EnginePage late = rows();
+    late.delayMs = HangGuardMs;
+    TestEngine& slow = *engines.emplace_back(std::make_unique<TestEngine>());
+    ASSERT_TRUE(slow.listen());
+    slow.setPage(u"*"_s, late);
+    EnginePlugin timed(name(failing + 1), slow.port());
+    timed.timeout = u"1"_s;
+    writeEnginePlugin(paths, timed);
 
     search();
     for (int n = 0; n < int(std::size(cases)); ++n) {
         EXPECT_EQ(restLeft(n), cases[n].first) << n;
         EXPECT_EQ(engines[std::size_t(n)]->requests().size(), 1) << n;
     }
-    EXPECT_EQ(restLeft(int(std::size(cases))), -1) << "a first failure rests nothing";
+    for (const int n : {failing, failing + 1})
+        EXPECT_EQ(restLeft(n), -1) << n << ": a first failure rests nothing";
 
     now = start.addSecs(1);
     search();
@@ -172,7 +183,8 @@ TEST_F(RestRun, EachCauseRestsItsEngineAndTheNextRefusalRestsAsTheCauseSays)
         }
     }
     // The second failure in a row rests a minute.
-    EXPECT_EQ(restLeft(int(std::size(cases))), 60);
+    for (const int n : {failing, failing + 1})
+        EXPECT_EQ(restLeft(n), 60) << n;
 
     // A day later every rest is over; each engine answers as before.
     now = start.addSecs(25 * 3600);
@@ -183,7 +195,9 @@ TEST_F(RestRun, EachCauseRestsItsEngineAndTheNextRefusalRestsAsTheCauseSays)
         // Failures go on doubling: the third in a row rests two minutes.
         EXPECT_EQ(restLeft(n), cases[n].later) << n;
     }
-    EXPECT_EQ(restLeft(int(std::size(cases))), 120);
+    for (const int n : {failing, failing + 1})
+        EXPECT_EQ(restLeft(n), 120) << n;
+    EXPECT_EQ(slow.requests().size(), 3);
 }
 
 TEST_F(RestRun, RowsEndTheRestAndTheDoublingStartsAgain)
