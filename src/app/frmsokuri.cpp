@@ -1,11 +1,13 @@
 #include "app/frmsokuri.h"
 
-#include "common/searchsettings.h"
+#include "app/pluginlistrests.h"
+
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "app/windowgeometry.h"
+#include "common/searchsettings.h"
 #include "dialogs/frmabout.h"
 #include "dialogs/frmoptions.h"
 #include "dialogs/frmpluginmanager.h"
@@ -104,6 +106,13 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     searched->setObjectName(u"searchedKeywords"_s);
     statusBar()->insertWidget(0, searched);
     connect(m_run.get(), &SearchRun::started, searched, &QLabel::clear);
+    // Resting engines in the plugin list, its pop-up's 再開 and ブラウザで開く.
+    auto* rests =
+        new PluginListRests(m_state.paths, *m_listView1, *m_popup,
+                            [this](const QString& url) { OpenInBrowser(url, u"_blank"_s); });
+    rests->setObjectName(u"PluginListRests"_s);
+    connect(m_run.get(), &SearchRun::restsChanged, rests, &PluginListRests::refresh);
+    connect(m_run.get(), &SearchRun::finished, rests, &PluginListRests::refresh);
     connect(
         m_run.get(), &SearchRun::keywordsChosen, searched,
         [searched](const QStringList& words) { searched->setText(SearchedKeywordsText(words)); });

@@ -1,6 +1,8 @@
 #include "app/frmsokuri.h"
 
 #include "app/busypointer.h"
+#include "app/pluginlistrests.h"
+#include "dialogs/pluginmanagerrests.h"
 
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
@@ -68,7 +70,11 @@ void frmSokuri::mnuDispPluginupdate_Click()
 void frmSokuri::mnuDispPluginManager_Click()
 {
     frmPluginManager manager(m_state.paths, m_catalogue, *m_messages, *m_dialogs, this);
+    connect(&manager.rests(), &PluginManagerRests::openRequested, this,
+            [this](const QString& url) { OpenInBrowser(url, u"_blank"_s); });
     manager.exec();
+    if (auto* rests = findChild<PluginListRests*>())
+        rests->refresh();
 }
 
 void frmSokuri::popListView1Remove_Click()

@@ -86,6 +86,7 @@ void SearchRun::start(InputMode mode, const QString& text)
     // The proxy is read for each run, so a change in the Options dialog
     // counts from the next search.
     const ProxySettings proxy = LoadProxySettings(m_paths);
+    m_rests.emplace(m_paths, m_clock);
     for (SearchConnection* connection : m_connections)
         connection->setProxySettings(proxy);
     // Likewise a ChaSen server that could not be reached last time: its error
@@ -141,8 +142,19 @@ void SearchRun::beginDispatching()
     }
 
     m_plugins = m_catalogue.checkedNames();
-    for (const QString& plugin : m_plugins)
-        m_statuses.append(EngineStatus{plugin, EngineStatus::Waiting, 0, {}, {}});
+    // A resting engine is not asked: it is told as resting and handed out
+    // to no connection.
+    const RestTable resting = m_ignoreRests || !m_rests ? RestTable() : m_rests->resting();
+    const QDateTime now = m_rests ? m_rests->now() : QDateTime();
+    for (const QString& plugin : m_plugins) {
+        if (const auto rest = resting.constFind(plugin); rest != resting.cend()) {
+            m_statuses.append(RestingStatus(plugin, *rest, now));
+        } else {
+            EngineStatus waiting;
+            waiting.plugin = plugin;
+            m_statuses.append(waiting);
+        }
+    }
     for (int i = 0; i < m_statuses.size(); ++i)
         emit engineStatusChanged(i, m_statuses[i]);
 
@@ -162,6 +174,9 @@ void SearchRun::dispatchNext()
             setPhase(Phase::Draining);
             return;
         }
+        while (m_nextPlugin < m_plugins.size() &&
+               m_statuses[m_nextPlugin].kind == EngineStatus::Resting)
+            ++m_nextPlugin;
         if (m_nextPlugin >= m_plugins.size()) {
             m_dispatching = false;
             setPhase(Phase::Draining);
@@ -289,13 +304,17 @@ void SearchRun::connectionStatus(int connection, const EngineStatus& status)
     if (index < 0 || index >= m_statuses.size())
         return;
     EngineStatus& entry = m_statuses[index];
-    entry.kind = status.kind;
-    entry.rows = status.rows;
-    entry.reason = status.reason;
-    entry.hint = status.hint;
+    const QString plugin = entry.plugin;
+    entry = status;
+    entry.plugin = plugin;
     emit engineStatusChanged(index, entry);
-    if (status.kind == EngineStatus::Done || status.kind == EngineStatus::Failed)
+    if (status.kind == EngineStatus::Done || status.kind == EngineStatus::Failed) {
         m_statusOfConnection[std::size_t(connection)] = -1;
+        if (m_rests && m_rests->enabled()) {
+            m_rests->record(entry);
+            emit restsChanged();
+        }
+    }
 }
 
 void SearchRun::setStatus(int index, EngineStatus::Kind kind, const QString& reason)

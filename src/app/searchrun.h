@@ -2,9 +2,11 @@
 
 #include "analysis/keywords.h"
 #include "common/appstate.h"
+#include "common/clock.h"
 #include "common/inputmode.h"
 #include "common/searchsettings.h"
 #include "common/settings.h"
+#include "retrieval/enginerests.h"
 #include "retrieval/enginestatus.h"
 
 #include <QObject>
@@ -12,6 +14,7 @@
 #include <QTimer>
 
 #include <array>
+#include <optional>
 
 namespace sokuri {
 
@@ -62,6 +65,12 @@ public:
     // from the next run on (sokuri.ini's section "search").
     void setSearchSettings(const SearchSettings& settings);
     int connectionCount() const { return m_connectionCount; }
+    // The clock that the engines' rests go by (empty: the system's).
+    void setClock(Clock clock) { m_clock = std::move(clock); }
+    // Asks resting engines all the same, from the next run on (their
+    // outcomes are still recorded). Rests follow sokuri.ini's section "rest",
+    // read at the start of every run; without it no engine rests.
+    void setIgnoreRests(bool ignore) { m_ignoreRests = ignore; }
 
     // The Search button. text is the input as typed; the run works on it
     // without blanks at both ends (announced by started()). Does nothing while
@@ -99,6 +108,8 @@ signals:
     void engineStatusChanged(int index, const EngineStatus& status);
     // The keywords are known (possibly none, and then nothing is searched).
     void keywordsChosen(const QStringList& keywords);
+    // An engine's rest has begun, grown or ended (the state file changed).
+    void restsChanged();
 
 private:
     void checkAnalysis();
@@ -142,6 +153,9 @@ private:
     // Which engine of m_statuses each connection is asking, -1 for none.
     std::array<int, MaxConnections> m_statusOfConnection{};
     QList<EngineStatus> m_statuses;
+    Clock m_clock;
+    bool m_ignoreRests = false;
+    std::optional<EngineRests> m_rests; // of the current or last run
 };
 
 } // namespace sokuri

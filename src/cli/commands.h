@@ -9,7 +9,7 @@ namespace sokuri::cli {
 int SettingsCommand(const CliContext& context);
 
 // plugins: the plugin catalogue in list order, "name TAB url TAB version" a
-// line.
+// line; a resting engine's line goes on with its rest (RestFields).
 int PluginsCommand(const CliContext& context);
 
 // analyse: the keywords that sentence-mode analysis finds in TEXT, one a line.
@@ -26,7 +26,7 @@ int ShowCommand(const CliContext& context);
 // plugin install FILE-OR-URL [--replace], plugin remove NAME, plugin
 // import-opensearch FILE-OR-URL [--replace]: installs a plugin file, removes
 // a plugin, or makes a plugin from an OpenSearch description; install and
-// import print the plugin's name.
+// import print the plugin's name. plugin resume NAME|--all ends rests.
 int PluginCommand(const CliContext& context);
 
 // update: the plugin update pass; "entry TAB outcome TAB detail" a plugin,

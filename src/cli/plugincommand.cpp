@@ -1,5 +1,7 @@
 #include "cli/commands.h"
 
+#include "cli/restcommands.h"
+
 #include "searchplugins/plugininstaller.h"
 #include "searchplugins/pluginstore.h"
 
@@ -12,7 +14,8 @@ namespace sokuri::cli {
 namespace {
 
 const QString UsageLine = u"plugin install FILE-OR-URL [--replace] | plugin remove NAME | "
-                          u"plugin import-opensearch FILE-OR-URL [--replace]"_s;
+                          u"plugin import-opensearch FILE-OR-URL [--replace] | "
+                          u"plugin resume NAME|--all"_s;
 
 // Installs from source and prints the plugin's name.
 int installPlugin(const CliContext& context, const QString& source, bool replace, bool openSearch)
@@ -46,6 +49,9 @@ int installPlugin(const CliContext& context, const QString& source, bool replace
 
 int PluginCommand(const CliContext& context)
 {
+    if (context.arguments.value(1) == u"resume")
+        return ResumeCommand(CliContext{context.paths, context.arguments.mid(1), context.out,
+                                        context.err, context.helpShown});
     QCommandLineParser parser;
     const QCommandLineOption replace(u"replace"_s,
                                      u"Replaces an installed plugin of the same name."_s);

@@ -1,5 +1,8 @@
 #include "cli/commands.h"
 
+#include "cli/restcommands.h"
+#include "retrieval/enginerests.h"
+
 #include "searchplugins/plugincatalogue.h"
 
 namespace sokuri::cli {
@@ -11,8 +14,13 @@ int PluginsCommand(const CliContext& context)
         return Usage;
     PluginCatalogue catalogue;
     catalogue.load(context.paths);
-    for (const CatalogueEntry& entry : catalogue.entries())
-        context.out << entry.text << '\t' << entry.url << '\t' << entry.version << '\n';
+    const RestTable resting = EngineRests(context.paths).resting();
+    for (const CatalogueEntry& entry : catalogue.entries()) {
+        context.out << entry.text << '\t' << entry.url << '\t' << entry.version;
+        if (const auto rest = resting.constFind(entry.text); rest != resting.cend())
+            context.out << RestFields(*rest);
+        context.out << '\n';
+    }
     return Done;
 }
 

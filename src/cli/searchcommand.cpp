@@ -1,18 +1,20 @@
 #include "cli/commands.h"
 
-#include "common/searchsettings.h"
-#include "common/settings.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
+#include "common/searchsettings.h"
+#include "common/settings.h"
 #include "documents/documentstate.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultsmodel.h"
 #include "searchplugins/plugincatalogue.h"
 
 #include <QEventLoop>
+
+#include <algorithm>
 
 namespace sokuri::cli {
 
@@ -21,7 +23,7 @@ namespace {
 const char* const SearchUsage =
     "search [--keywords | --sentence] [--plugin NAME]... [--all] "
     "[--format table|tsv|jsonl|csv] [--save FILE.skr] [--timeout SECONDS] "
-    "[--merge] TEXT";
+    "[--merge] [--ignore-rests] TEXT";
 
 } // namespace
 
@@ -50,7 +52,10 @@ int SearchCommand(const CliContext& context)
         QStringLiteral("SECONDS"));
     const QCommandLineOption merge(QStringLiteral("merge"),
                                    QStringLiteral("Show the rows of one page as one row."));
-    parser.addOptions({keywords, sentence, plugin, all, format, save, timeout, merge});
+    const QCommandLineOption ignoreRests(
+        QStringLiteral("ignore-rests"),
+        QStringLiteral("Ask resting engines too (their rests still follow the answers)."));
+    parser.addOptions({keywords, sentence, plugin, all, format, save, timeout, merge, ignoreRests});
     const QString usage = QString::fromLatin1(SearchUsage);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;
@@ -107,6 +112,7 @@ int SearchCommand(const CliContext& context)
     StreamMessages messages(context.err);
     SearchRun run(context.paths, catalogue, results, messages);
     run.setChasenSettings(settings);
+    run.setIgnoreRests(parser.isSet(ignoreRests));
     run.setSearchSettings(LoadSearchSettings(context.paths));
     run.setDefaultTimeout(parser.isSet(timeout) ? timeoutSeconds
                                                 : LoadSearchTimeout(context.paths));
@@ -135,6 +141,12 @@ int SearchCommand(const CliContext& context)
     run.start(mode, text);
     if (run.isRunning())
         loop.exec();
+    // A run with resting engines names them at its end.
+    const QList<EngineStatus>& statuses = run.engineStatuses();
+    if (std::any_of(statuses.begin(), statuses.end(), [](const EngineStatus& status) {
+            return status.kind == EngineStatus::Resting;
+        }))
+        context.err << DescribeRunEnd(statuses, int(results.rows().size())) << Qt::endl;
 
     if (parser.isSet(merge)) {
         const MergedResultsModel merged(results);

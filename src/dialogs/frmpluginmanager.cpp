@@ -1,5 +1,7 @@
 #include "dialogs/frmpluginmanager.h"
 
+#include "dialogs/pluginmanagerrests.h"
+
 #include "platform/filedialogs.h"
 #include "platform/messagesink.h"
 #include "searchplugins/plugincatalogue.h"
@@ -69,6 +71,7 @@ frmPluginManager::frmPluginManager(const AppPaths& paths, PluginCatalogue& catal
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_installFile, m_installAddress, m_import, m_remove})
         buttons->addWidget(b);
+    m_rests = new PluginManagerRests(m_paths, *m_list, *buttons);
     buttons->addStretch();
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
@@ -102,6 +105,8 @@ void frmPluginManager::fillList()
         m_list->addTopLevelItem(new QTreeWidgetItem(
             {entry.text, entry.version, entry.url, QFileInfo(file).fileName()}));
     }
+    if (m_rests)
+        m_rests->refresh();
     updateButtons();
 }
 

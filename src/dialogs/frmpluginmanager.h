@@ -14,6 +14,7 @@ class FileDialogs;
 class MessageSink;
 class PluginCatalogue;
 class PluginInstaller;
+class PluginManagerRests;
 struct PluginInstallResult;
 
 // The plugin manager: the installed plugins (name, version, address, file)
@@ -36,6 +37,8 @@ public:
     ~frmPluginManager() override;
 
     PluginInstaller& installer() { return *m_installer; }
+    // The rests of the listed engines, with 再開 and ブラウザで開く.
+    PluginManagerRests& rests() { return *m_rests; }
 
 private:
     void fillList();
@@ -51,6 +54,7 @@ private:
     MessageSink& m_messages;
     FileDialogs& m_dialogs;
     PluginInstaller* m_installer = nullptr;
+    PluginManagerRests* m_rests = nullptr;
 
     QTreeWidget* m_list = nullptr;
     QLineEdit* m_address = nullptr;

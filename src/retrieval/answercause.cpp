@@ -45,9 +45,9 @@ constexpr std::array<QByteArrayView, 21> ChallengeMarks = {
 
 struct StatusLine
 {
-    int code = 0;         // 0: the answer has no HTTP status line
-    QString retryAfter;   // the Retry-After value, trimmed
-    qsizetype bodyAt = 0; // where the body starts
+    int code = 0;           // 0: the answer has no HTTP status line
+    QStringList retryAfter; // the Retry-After values, trimmed, in order
+    qsizetype bodyAt = 0;   // where the body starts
 };
 
 // The status code of "HTTP/x.y NNN ..." and the header lines after it.
@@ -69,8 +69,9 @@ StatusLine readHead(QByteArrayView answer)
             break;
         }
         // Seconds or an HTTP date; anything longer is no value to show.
-        if (const auto retryAfter = HeaderValue(line, "retry-after"))
-            head.retryAfter = QString::fromLatin1(*retryAfter).left(40);
+        if (const auto retryAfter = HeaderValue(line, "retry-after");
+            retryAfter && head.retryAfter.size() < 8)
+            head.retryAfter.append(QString::fromLatin1(*retryAfter).left(40));
     }
     return head;
 }
@@ -84,12 +85,13 @@ QString httpReason(const StatusLine& head)
         reason += QStringLiteral(" 見つかりません");
     } else if (head.code == 429) {
         reason += QStringLiteral(" 要求が多すぎます");
+        const QString retryAfter = head.retryAfter.isEmpty() ? QString() : head.retryAfter.last();
         bool seconds = false;
-        const int wait = head.retryAfter.toInt(&seconds);
+        const int wait = retryAfter.toInt(&seconds);
         if (seconds && wait >= 0)
             reason += QStringLiteral(" (%1 秒後に再試行できます)").arg(wait);
-        else if (!head.retryAfter.isEmpty())
-            reason += QStringLiteral(" (再試行: ") + head.retryAfter + u')';
+        else if (!retryAfter.isEmpty())
+            reason += QStringLiteral(" (再試行: ") + retryAfter + u')';
     } else if (head.code >= 500 && head.code <= 599) {
         reason += QStringLiteral(" サーバーの障害");
     }
@@ -109,9 +111,6 @@ AnswerCause ExplainEmptyAnswer(QByteArrayView answerStart, bool sawList, QString
                                QStringView charset)
 {
     const StatusLine head = readHead(answerStart);
-    if (head.code >= 400)
-        return {true, httpReason(head), {}};
-
     const QByteArrayView body = answerStart.sliced(head.bodyAt);
     bool challenge = LooksLikeChallenge(body);
     if (!challenge && !captchaMarker.isEmpty()) {
@@ -120,14 +119,24 @@ AnswerCause ExplainEmptyAnswer(QByteArrayView answerStart, bool sawList, QString
             text = QString::fromLatin1(body);
         challenge = text.contains(captchaMarker);
     }
+    if (head.code >= 400)
+        return {true, httpReason(head), {}, head.code, head.retryAfter, challenge};
     if (challenge) {
-        return {true, QStringLiteral("CAPTCHA"),
+        return {true,
+                QStringLiteral("CAPTCHA"),
                 QStringLiteral("人が操作していることの確認を求められました。"
-                               "時間をおくか、ブラウザーで検索してください")};
+                               "時間をおくか、ブラウザーで検索してください"),
+                0,
+                {},
+                true};
     }
     if (!sawList) {
-        return {true, QStringLiteral("結果の一覧がありません"),
-                QStringLiteral("プラグインの目印が古くなっているかもしれません")};
+        return {true,
+                QStringLiteral("結果の一覧がありません"),
+                QStringLiteral("プラグインの目印が古くなっているかもしれません"),
+                0,
+                {},
+                false};
     }
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace sokuri {
@@ -13,7 +14,10 @@ struct AnswerCause
 {
     bool failed = false; // false: a page whose list was simply empty
     QString reason; // "HTTP 429 要求が多すぎます", "CAPTCHA", "結果の一覧がありません"
-    QString hint; // what the user can do, or empty
+    QString hint;           // what the user can do, or empty
+    int httpCode = 0;       // the status when it is 400 or more, else 0
+    QStringList retryAfter; // the answer's Retry-After values, one per header line
+    bool challenge = false; // the body is a bot challenge (also behind a refusal)
 };
 
 // The most bytes of an answer's start kept for the explanation.

@@ -22,6 +22,8 @@ QString DescribeStatus(const EngineStatus& status)
                (status.hint.isEmpty() ? QString() : QStringLiteral("（") + status.hint + u'）');
     case EngineStatus::Skipped:
         return QStringLiteral("スキップ: ") + status.reason;
+    case EngineStatus::Resting:
+        return QStringLiteral("一時停止中 (") + status.reason + u')';
     }
     return {};
 }
@@ -29,13 +31,21 @@ QString DescribeStatus(const EngineStatus& status)
 QString DescribeRunEnd(const QList<EngineStatus>& statuses, int rows)
 {
     QStringList failed;
+    QStringList resting;
     for (const EngineStatus& status : statuses) {
+        const QString named = status.plugin + QStringLiteral(" (") + status.reason + u')';
         if (status.kind == EngineStatus::Failed || status.kind == EngineStatus::Skipped)
-            failed.append(status.plugin + QStringLiteral(" (") + status.reason + u')');
+            failed.append(named);
+        else if (status.kind == EngineStatus::Resting)
+            resting.append(named);
     }
+    if (!statuses.isEmpty() && resting.size() == statuses.size())
+        return QStringLiteral("選んだエンジンはすべて一時停止中です: ") + resting.join(u'、');
     QString line = QStringLiteral("%1 件").arg(rows);
     if (!failed.isEmpty())
         line += QStringLiteral("　失敗: ") + failed.join(u'、');
+    if (!resting.isEmpty())
+        line += QStringLiteral("　一時停止中: ") + resting.join(u'、');
     return line;
 }
 

@@ -68,6 +68,19 @@ QString failureReason(QAbstractSocket::SocketError error, const QString& detail)
     }
 }
 
+// The address a slot asks, as a browser would open it.
+QString slotAddress(const PluginSlot& slot)
+{
+    const bool https = slot.Scheme == u"https";
+    const QString port =
+        slot.Port == (https ? 443 : 80) ? QString() : u':' + QString::number(slot.Port);
+    QString address = (https ? QStringLiteral("https://") : QStringLiteral("http://")) + slot.Host +
+                      port + slot.Path;
+    if (!slot.Query.isEmpty())
+        address += (slot.Path.contains(u'?') ? u'&' : u'?') + slot.Query;
+    return address;
+}
+
 } // namespace
 
 SearchConnection::SearchConnection(QObject* parent)
@@ -137,7 +150,10 @@ void SearchConnection::connectTo(const PluginSlot& slot)
     m_answerStart.clear();
     m_position = 0;
     m_redirects = 0;
-    m_status = EngineStatus{slot.Name, EngineStatus::Connecting, 0, {}, {}};
+    m_status = EngineStatus{};
+    m_status.plugin = slot.Name;
+    m_status.kind = EngineStatus::Connecting;
+    m_status.address = slotAddress(slot);
     emit statusChanged(m_status);
 
     const int timeout = slot.Timeout > 0 ? slot.Timeout : m_defaultTimeout;
@@ -269,6 +285,7 @@ bool SearchConnection::finishReply()
             const AnswerCause cause =
                 ExplainEmptyAnswer(m_answerStart, true, m_slot.CaptchaMarker, m_slot.ResultCharset);
             m_answerStart.clear();
+            noteCause(cause);
             if (cause.failed)
                 fail(cause.reason, cause.hint);
             else
@@ -316,6 +333,7 @@ void SearchConnection::serverClosed()
                                                        m_slot.CaptchaMarker, m_slot.ResultCharset)
                                   : AnswerCause();
     m_answerStart.clear();
+    noteCause(cause);
     if (cause.failed)
         setStatus(EngineStatus::Failed, cause.reason, cause.hint);
     else
@@ -338,7 +356,15 @@ void SearchConnection::socketFailed()
             return;
         }
     }
+    m_status.connectionFailed = true;
     fail(failureReason(error, m_socket->errorString()));
+}
+
+void SearchConnection::noteCause(const AnswerCause& cause)
+{
+    m_status.httpCode = cause.httpCode;
+    m_status.retryAfter = cause.retryAfter;
+    m_status.challenge = cause.challenge;
 }
 
 void SearchConnection::followRedirect(const QString& location)
@@ -385,6 +411,7 @@ void SearchConnection::followRedirect(const QString& location)
         (m_slot.Port == defaultPort ? QString() : u':' + QString::number(m_slot.Port)) + u'/';
     m_state.clear();
     detachSocket();
+    m_status.address = slotAddress(m_slot);
     setStatus(EngineStatus::Connecting,
               QStringLiteral("移動: ") + target.toString(QUrl::FullyEncoded).left(200));
     openSocket();
@@ -409,6 +436,7 @@ void SearchConnection::timedOut()
         return;
     // The rows complete so far stay; an entry still open is dropped.
     readReply();
+    m_status.connectionFailed = true;
     setStatus(EngineStatus::Failed, QStringLiteral("時間切れ"));
     close();
 }

@@ -22,6 +22,8 @@ class QSslSocket;
 
 namespace sokuri {
 
+struct AnswerCause;
+
 // One connection slot: asks one search engine over its own socket. On
 // connect it sends the request, it cuts the answer into lines, decodes them
 // and hands them to the result extraction, and it reports the rows it finds.
@@ -93,6 +95,7 @@ private:
     void serverClosed();
     void socketFailed();
     void timedOut();
+    void noteCause(const AnswerCause& cause);
     void setStatus(EngineStatus::Kind kind, const QString& reason = {}, const QString& hint = {});
     void releaseSocket();
     void detachSocket();

@@ -132,7 +132,8 @@ TEST(EngineProgram, WrongUsageExitsWithTwo)
 {
     for (const QStringList& arguments :
          {QStringList{u"--port"_s, u"http"_s}, QStringList{u"--tls"_s, u"cert.pem"_s},
-          QStringList{u"--page"_s, u"/nofile"_s}, QStringList{u"--bogus"_s}}) {
+          QStringList{u"--page"_s, u"/nofile"_s}, QStringList{u"--bogus"_s},
+          QStringList{u"--status"_s, u"42"_s}, QStringList{u"--header"_s, u"no colon"_s}}) {
         QProcess engine;
         QSignalSpy finished(&engine, &QProcess::finished);
         engine.start(QStringLiteral(SOKURI_APP_DIR "/sokuri-test-engine"), arguments);

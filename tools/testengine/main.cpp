@@ -18,6 +18,7 @@ namespace {
 constexpr char Usage[] =
     "usage: sokuri-test-engine [--port N] [--root DIR] [--page PATH=FILE]...\n"
     "                          [--delay MS] [--never-close] [--tls CERT KEY] [--record FILE]\n"
+    "                          [--status CODE] [--header LINE]...\n"
     "  --port N          listen on 127.0.0.1:N (0, the default: any free port)\n"
     "  --root DIR        serve the files of DIR by request path (\"/\" gives index.html)\n"
     "  --page PATH=FILE  answer PATH (\"*\": every other path) with the bytes of FILE\n"
@@ -25,6 +26,8 @@ constexpr char Usage[] =
     "  --never-close     keep every connection open after its reply\n"
     "  --tls CERT KEY    speak TLS with the PEM certificate and key\n"
     "  --record FILE     append every raw request to FILE\n"
+    "  --status CODE     answer with this HTTP status (200, the default; 429, 403, 503, ...)\n"
+    "  --header LINE     add the header LINE (\"Retry-After: 120\") to every answer\n"
     "Prints \"listening on PORT\" once it is ready.\n";
 
 struct Options
@@ -37,6 +40,8 @@ struct Options
     QString certFile;
     QString keyFile;
     QString recordFile;
+    int status = 200;
+    QList<QByteArray> headers;
     bool help = false;
 };
 
@@ -98,6 +103,18 @@ std::optional<Options> ParseArguments(const QStringList& arguments)
             options.keyFile = arguments[i + 2];
         } else if (name == u"--record"_s) {
             options.recordFile = value;
+        } else if (name == u"--status"_s) {
+            if (!ParseNumber(value, 999, number) || number < 100) {
+                Complain(u"bad status: %1"_s.arg(value));
+                return std::nullopt;
+            }
+            options.status = number;
+        } else if (name == u"--header"_s) {
+            if (value.contains(u'\r') || value.contains(u'\n') || !value.contains(u':')) {
+                Complain(u"--header wants one \"Name: value\" line, not %1"_s.arg(value));
+                return std::nullopt;
+            }
+            options.headers.append(value.toUtf8());
         } else {
             Complain(u"unknown option: %1"_s.arg(name));
             return std::nullopt;
@@ -110,6 +127,12 @@ std::optional<Options> ParseArguments(const QStringList& arguments)
 EnginePage PageOf(const QByteArray& body, const Options& options)
 {
     EnginePage page;
+    page.header = "HTTP/1.0 " + QByteArray::number(options.status) + " " +
+                  (options.status == 200 ? QByteArray("OK") : QByteArray("Status")) +
+                  "\r\nContent-Type: text/html\r\n";
+    for (const QByteArray& line : options.headers)
+        page.header += line + "\r\n";
+    page.header += "\r\n";
     page.body = body;
     page.delayMs = options.delayMs;
     page.neverClose = options.neverClose;
