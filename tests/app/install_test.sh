@@ -82,4 +82,7 @@ for f in ./usr/lib/sokuri/sokuri-cli ./usr/lib/sokuri/sokuri-installed ./usr/sha
   ./usr/share/mime/packages/sokuri.xml; do
   grep -q " $f\$" <<<"$files" || fail "the package lacks $f"
 done
+# The package as Debian expects it: lintian, the metadata, the manual pages,
+# the dependencies, the debug symbols.
+bash "$(dirname "$0")/package_test.sh" "$work/deb"
 echo "install test passed"
