@@ -142,6 +142,13 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libssl3, qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic, chasen | mecab-ipadic-utf8")
 # Links open in the desktop's browser through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, firefox-esr | chromium | www-browser")
-# Stripped programs, their debug symbols in sokuri-dbgsym (a .ddeb).
-set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+# Stripped programs. A build with debug information (-g: Debug,
+# RelWithDebInfo, scripts/package) keeps it in sokuri-dbgsym (a .ddeb).
+string(TOUPPER "${CMAKE_BUILD_TYPE}" _sokuri_build_type)
+if(" ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${_sokuri_build_type}} " MATCHES " -g[0-9]? ")
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+  list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/MendDbgsym.cmake)
+else()
+  set(CPACK_STRIP_FILES ON)
+endif()
 include(CPack)

@@ -84,5 +84,7 @@ for f in ./usr/lib/sokuri/sokuri-cli ./usr/lib/sokuri/sokuri-installed ./usr/sha
 done
 # The package as Debian expects it: lintian, the metadata, the manual pages,
 # the dependencies, the debug symbols.
-bash "$(dirname "$0")/package_test.sh" "$work/deb"
+dbgsym=
+grep -qE '^CMAKE_BUILD_TYPE:[A-Z]+=(Debug|RelWithDebInfo)$' "$build/CMakeCache.txt" && dbgsym=dbgsym
+bash "$(dirname "$0")/package_test.sh" "$work/deb" $dbgsym
 echo "install test passed"
