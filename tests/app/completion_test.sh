@@ -46,6 +46,8 @@ cases=(
   "search --plugin デモ|デモ検索 (EUC);デモ検索 (JIS);デモ検索 (SJIS);デモ検索 (UTF-8)|arXiv"
   "search --plugin '\"Wikipedia ('|Wikipedia (日本語)|Wiktionary (日本語)"
   "search --plugin 'Wikipedia\ \('|Wikipedia (日本語)|Wiktionary (日本語)"
+  "search --plugin = Wik|Wikipedia (日本語);Wiktionary (日本語)|arXiv"
+  "search --timeout ||kyoto.skr"
   "search --save k|kyoto.skr;kobe.skr|notes.txt"
   "search --all --save |kyoto.skr;kobe.skr;sub|notes.txt"
   "show |kyoto.skr;kobe.skr;sub|notes.txt"
