@@ -1,5 +1,5 @@
-#include "common/appfolder.h"
 #include "app/startup.h"
+#include "common/appfolder.h"
 
 #include "documents/documentlocation.h"
 #include "platform/qttranslation.h"
