@@ -50,6 +50,8 @@ install(FILES data/completion/sokuri-cli
 
 # The release: version and date of the changelog's first entry, which must
 # name the project's version.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             data/debian/changelog data/debian/description.txt)
 file(STRINGS data/debian/changelog _sokuri_changelog_head LIMIT_COUNT 1)
 file(STRINGS data/debian/changelog _sokuri_changelog_trailer REGEX "^ -- " LIMIT_COUNT 1)
 if(NOT _sokuri_changelog_head MATCHES "^sokuri \\(${PROJECT_VERSION}\\) ")
