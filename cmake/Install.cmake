@@ -45,15 +45,112 @@ install(FILES data/sokuri-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/pac
         RENAME sokuri.xml)
 install(FILES data/icons/sokuri.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES data/completion/sokuri-cli
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# The release: version and date of the changelog's first entry, which must
+# name the project's version.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             data/debian/changelog data/debian/description.txt)
+file(STRINGS data/debian/changelog _sokuri_changelog_head LIMIT_COUNT 1)
+file(STRINGS data/debian/changelog _sokuri_changelog_trailer REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT _sokuri_changelog_head MATCHES "^sokuri \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "data/debian/changelog: the first entry is not version ${PROJECT_VERSION}; "
+                      "add an entry for it")
+endif()
+string(REGEX REPLACE "^.*>  " "" SOKURI_RELEASE_TIME "${_sokuri_changelog_trailer}")
+execute_process(COMMAND date -u -d "${SOKURI_RELEASE_TIME}" +%s
+                OUTPUT_VARIABLE SOKURI_RELEASE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND date -u -d "@${SOKURI_RELEASE_EPOCH}" +%Y-%m-%d
+                OUTPUT_VARIABLE SOKURI_RELEASE_DATE OUTPUT_STRIP_TRAILING_WHITESPACE
+                COMMAND_ERROR_IS_FATAL ANY)
+
+# What the package documents: the licence, the changelog (gzip -9n, no name
+# or time stamp inside) and the one lintian finding that is intended.
+find_program(SOKURI_GZIP gzip REQUIRED)
+set(_sokuri_doc ${CMAKE_BINARY_DIR}/doc)
+add_custom_command(OUTPUT ${_sokuri_doc}/changelog.gz
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${_sokuri_doc}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/debian/changelog ${_sokuri_doc}/changelog
+  COMMAND ${SOKURI_GZIP} -9nf ${_sokuri_doc}/changelog
+  DEPENDS ${PROJECT_SOURCE_DIR}/data/debian/changelog VERBATIM)
+install(FILES data/debian/copyright ${_sokuri_doc}/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/sokuri)
+install(FILES data/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+        RENAME sokuri)
+
+# AppStream: software centres list the program by this id; the desktop entry
+# it launches keeps its name sokuri.desktop. The address is the About box's.
+set(SOKURI_APPSTREAM_ID org.example.sokuri)
+string(REGEX REPLACE "/+$" "" SOKURI_HOMEPAGE "${SOKURI_AUTHOR_LINE3}")
+configure_file(data/sokuri.metainfo.xml.in ${_sokuri_doc}/${SOKURI_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${_sokuri_doc}/${SOKURI_APPSTREAM_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+# Manual pages, made by help2man from each program's --help and the page's
+# own text in docs/man/<program>.h2m; sokuri-cli's commands and their options
+# come from the commands' --help. Pages carry the release date.
+find_program(SOKURI_HELP2MAN help2man)
+set(_sokuri_pages)
+if(SOKURI_HELP2MAN)
+  set(_sokuri_man ${CMAKE_BINARY_DIR}/man)
+  foreach(program ${_sokuri_programs})
+    set(_includes --include=${PROJECT_SOURCE_DIR}/docs/man/${program}.h2m)
+    set(_depends ${program} ${PROJECT_SOURCE_DIR}/docs/man/${program}.h2m)
+    if(program STREQUAL "sokuri-cli")
+      add_custom_command(OUTPUT ${_sokuri_man}/sokuri-cli-commands.h2m
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${_sokuri_man}
+        COMMAND bash ${PROJECT_SOURCE_DIR}/docs/man/command-options.sh $<TARGET_FILE:sokuri-cli>
+                ${_sokuri_man}/sokuri-cli-commands.h2m
+        DEPENDS sokuri-cli ${PROJECT_SOURCE_DIR}/docs/man/command-options.sh VERBATIM)
+      list(APPEND _includes --include=${_sokuri_man}/sokuri-cli-commands.h2m)
+      list(APPEND _depends ${_sokuri_man}/sokuri-cli-commands.h2m)
+    endif()
+    add_custom_command(OUTPUT ${_sokuri_man}/${program}.1.gz
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${_sokuri_man}
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${SOKURI_RELEASE_EPOCH} LC_ALL=C.UTF-8
+              ${SOKURI_HELP2MAN} --no-info --no-discard-stderr --section=1
+              --version-string=${PROJECT_VERSION} --source=Sokuri ${_includes}
+              --output=${_sokuri_man}/${program}.1 $<TARGET_FILE:${program}>
+      COMMAND ${SOKURI_GZIP} -9nf ${_sokuri_man}/${program}.1
+      DEPENDS ${_depends} VERBATIM)
+    list(APPEND _sokuri_pages ${_sokuri_man}/${program}.1.gz)
+  endforeach()
+  install(FILES ${_sokuri_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(WARNING "help2man is missing (package help2man): no manual pages")
+endif()
+add_custom_target(sokuri_package_files ALL DEPENDS ${_sokuri_pages} ${_sokuri_doc}/changelog.gz)
 
 # cpack -G DEB: a Debian package installing under /usr.
 set(CPACK_PACKAGE_NAME sokuri)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Sokuri developers <sokuri@example.invalid>")
+# No mail address exists for the project: a noreply form in a reserved domain.
+set(CPACK_PACKAGE_CONTACT "Sokuri developers <noreply@sokuri.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+file(READ data/debian/description.txt CPACK_DEBIAN_PACKAGE_DESCRIPTION)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SOKURI_HOMEPAGE}/")
+# The libraries the programs link come from dpkg-shlibdeps; these are what
+# they load at run time: TLS, the window system plugins, Qt's Japanese
+# texts, the font, and an analyser with its dictionary (MeCab's dictionary
+# brings MeCab).
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6network6 (>= 6.4), qt6-qpa-plugins, libicu72, libxml2, chasen, fonts-ipafont-gothic")
+    "libssl3, qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic, chasen | mecab-ipadic-utf8")
+# Links open in the desktop's browser through xdg-open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, firefox-esr | chromium | www-browser")
+# Stripped programs. A build with debug information (-g: Debug,
+# RelWithDebInfo, scripts/package) keeps it in sokuri-dbgsym (a .ddeb).
+string(TOUPPER "${CMAKE_BUILD_TYPE}" _sokuri_build_type)
+if(" ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${_sokuri_build_type}} " MATCHES " -g[0-9]? ")
+  set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+  list(APPEND CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/MendDbgsym.cmake)
+else()
+  set(CPACK_STRIP_FILES ON)
+endif()
 include(CPack)

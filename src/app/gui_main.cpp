@@ -1,31 +1,63 @@
-#include "common/appfolder.h"
 #include "app/startup.h"
+#include "common/appfolder.h"
 
 #include "documents/documentlocation.h"
 #include "platform/qttranslation.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 
 #include <cstdio>
+#include <string_view>
 
-int main(int argc, char** argv)
+namespace {
+
+// The program's arguments, as --help shows them.
+void DescribeArguments(QCommandLineParser& parser)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("sokuri"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sokuri"));
-    QApplication::setApplicationVersion(QStringLiteral(SOKURI_VERSION_TEXT));
-    // Qt's own dialogs in Japanese, like the window.
-    sokuri::InstallQtJapaneseTranslation();
-
-    QCommandLineParser parser;
+    QCoreApplication::setApplicationName(QStringLiteral("sokuri"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(SOKURI_VERSION_TEXT));
     parser.setApplicationDescription(QStringLiteral("Sokuri: a Japanese search assistant"));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("a Sokuri document (.skr) to open"),
                                  QStringLiteral("[file]"));
+}
+
+// Whether the arguments ask only for the help or the version, which need no
+// display.
+bool AsksForHelpOrVersion(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument == "-h" || argument == "--help" || argument == "-?" ||
+            argument == "--help-all" || argument == "-v" || argument == "--version")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (AsksForHelpOrVersion(argc, argv)) {
+        // Answered without a window system: prints and ends the program.
+        QCoreApplication app(argc, argv);
+        QCommandLineParser parser;
+        DescribeArguments(parser);
+        parser.process(app);
+        return 0;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Sokuri"));
+    QCommandLineParser parser;
+    DescribeArguments(parser);
+    // Qt's own dialogs in Japanese, like the window.
+    sokuri::InstallQtJapaneseTranslation();
     parser.process(app);
     const QStringList files = parser.positionalArguments();
     const QString document =

@@ -82,4 +82,9 @@ for f in ./usr/lib/sokuri/sokuri-cli ./usr/lib/sokuri/sokuri-installed ./usr/sha
   ./usr/share/mime/packages/sokuri.xml; do
   grep -q " $f\$" <<<"$files" || fail "the package lacks $f"
 done
+# The package as Debian expects it: lintian, the metadata, the manual pages,
+# the dependencies, the debug symbols.
+dbgsym=
+grep -qE '^CMAKE_BUILD_TYPE:[A-Z]+=(Debug|RelWithDebInfo)$' "$build/CMakeCache.txt" && dbgsym=dbgsym
+bash "$(dirname "$0")/package_test.sh" "$work/deb" $dbgsym
 echo "install test passed"
