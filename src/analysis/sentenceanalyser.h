@@ -34,7 +34,10 @@ public:
     // Empties keywords, ends an analysis still under way (its server
     // connection is closed, its local program ended), then starts the
     // analysis of text; keywords are added to keywords as analysis lines
-    // arrive (the list must outlive the analysis). Returns at once; messages
+    // arrive (the list must outlive the analysis). When settings.keywords
+    // choose (compound terms or a maximum), the list is replaced by the
+    // chosen keywords when the analysis ends, before stateChanged reports it;
+    // lines of a foreign server's numeric codes keep the keyword rule's. Returns at once; messages
     // (a missing ChaSen program) are shown before it returns.
     void AnalyseText(const QString& text, const ChasenSettings& settings, const AppPaths& paths,
                      KeywordList& keywords);
@@ -58,11 +61,16 @@ signals:
 
 private:
     void reportState();
+    void chooseKeywords();
 
     ChasenClient m_client;
     LocalChasen m_local;
     int m_lastReportedState = Idle;
     bool m_inAnalyseText = false;
+    // The analysis whose keywords are still to be chosen.
+    KeywordList* m_choosingFor = nullptr;
+    QString m_analysedText;
+    KeywordSettings m_keywordSettings;
 };
 
 } // namespace sokuri

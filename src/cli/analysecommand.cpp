@@ -20,9 +20,14 @@ bool analysisOver(int state)
 
 int AnalyseCommand(const CliContext& context)
 {
-    const QString usage = QStringLiteral("analyse TEXT");
+    const QString usage = QStringLiteral("analyse [--all] TEXT");
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The sentence."));
+    const QCommandLineOption all(
+        QStringLiteral("all"),
+        QStringLiteral("Every keyword of the keyword classes, one morpheme each, as the "
+                       "keyword rule alone gives them (the [keywords] settings are not used)."));
+    parser.addOption(all);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;
 
@@ -32,6 +37,8 @@ int AnalyseCommand(const CliContext& context)
         context.err << message.text << Qt::endl;
         return Failed;
     }
+    if (parser.isSet(all))
+        settings.keywords = {};
 
     StreamMessages messages(context.err);
     SentenceAnalyser analyser(messages);

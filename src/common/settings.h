@@ -7,8 +7,20 @@
 
 namespace sokuri {
 
+// How the keywords of a passage are chosen: the section "keywords" of
+// sokuri.ini. Absent keys give every morpheme of the keyword classes, one
+// morpheme each, duplicates kept.
+struct KeywordSettings
+{
+    bool compound = false; // "compound": 1 joins compound terms into one keyword
+    int max = 0;           // "max": at most this many keywords, by importance; 0 no choice
+
+    bool choosing() const { return compound || max > 0; }
+    friend bool operator==(const KeywordSettings&, const KeywordSettings&) = default;
+};
+
 // How the morphological analyser is reached: the section "chasen" of
-// sokuri.ini.
+// sokuri.ini, and how its output becomes keywords.
 struct ChasenSettings
 {
     enum : qint16 { Local = 0, Server = 1 };
@@ -17,6 +29,7 @@ struct ChasenSettings
     QString filename; // path of the local ChaSen program
     QString host;     // ChaSen server host
     QString port;     // ChaSen server port, as written
+    KeywordSettings keywords;
 
     friend bool operator==(const ChasenSettings&, const ChasenSettings&) = default;
 };
@@ -26,6 +39,10 @@ struct ChasenSettings
 // IniPath + " がありません。" with the title "File not found"; the caller
 // decides whether the program goes on.
 bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* message = nullptr);
+
+// The section "keywords" of the file at iniPath: "compound" is on for the
+// value 1, "max" is a count from 1 to 101 (anything else: no maximum).
+KeywordSettings LoadKeywordSettings(const QString& iniPath);
 
 // The "type" value: the integer part (rounded down) of a decimal number with
 // optional blanks around it and an optional fraction; an empty text or one
