@@ -62,7 +62,10 @@ bool continues(const Morpheme& m, const Morpheme& previous)
     case MorphemeKind::Suffix:
         return !isHonorific(m.word);
     case MorphemeKind::Number:
-        return isKanjiNumber(m.word) || previous.kind == MorphemeKind::Latin;
+        // Digits one by one (ChaSen) stay one number.
+        return isKanjiNumber(m.word) || previous.kind == MorphemeKind::Latin ||
+               (previous.kind == MorphemeKind::Number && IsDigitWord(previous.word) &&
+                IsDigitWord(m.word));
     case MorphemeKind::Other:
     case MorphemeKind::Symbol:
         return false;

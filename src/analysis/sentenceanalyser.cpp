@@ -26,10 +26,10 @@ void SentenceAnalyser::AnalyseText(const QString& text, const ChasenSettings& se
     m_local.stop();
     m_client.close();
 
-    const bool choosing = settings.keywords.choosing();
+    m_keywordSettings = m_fixedSettings ? *m_fixedSettings : LoadKeywordSettings(paths.IniPath);
+    const bool choosing = m_keywordSettings.choosing();
     keywords.setKeepingLines(choosing);
     m_analysedText = AnalysableText(text);
-    m_keywordSettings = settings.keywords;
     if (choosing)
         m_choosingFor = &keywords;
     if (settings.type == ChasenSettings::Local)

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace sokuri {
 
 class KeywordList;
@@ -34,10 +36,12 @@ public:
     // Empties keywords, ends an analysis still under way (its server
     // connection is closed, its local program ended), then starts the
     // analysis of text; keywords are added to keywords as analysis lines
-    // arrive (the list must outlive the analysis). When settings.keywords
-    // choose (compound terms or a maximum), the list is replaced by the
-    // chosen keywords when the analysis ends, before stateChanged reports it;
-    // lines of a foreign server's numeric codes keep the keyword rule's. Returns at once; messages
+    // arrive (the list must outlive the analysis). When the keyword settings
+    // (setKeywordSettings, else the section "keywords" of paths.IniPath as it
+    // stands) choose, by compound terms or a maximum, the list is replaced by
+    // the chosen keywords when the analysis ends, before stateChanged
+    // reports it; lines of a foreign server's numeric codes keep the keyword
+    // rule's. Returns at once; messages
     // (a missing ChaSen program) are shown before it returns.
     void AnalyseText(const QString& text, const ChasenSettings& settings, const AppPaths& paths,
                      KeywordList& keywords);
@@ -52,6 +56,9 @@ public:
     // Ends any analysis: closes the server connection (also one left in
     // state 9) and ends the local program. The state is 0 on return.
     void close();
+
+    // The keyword settings of every later analysis, instead of the file's.
+    void setKeywordSettings(const KeywordSettings& settings) { m_fixedSettings = settings; }
 
 signals:
     // The state has changed since it was last reported or since AnalyseText
@@ -71,6 +78,7 @@ private:
     KeywordList* m_choosingFor = nullptr;
     QString m_analysedText;
     KeywordSettings m_keywordSettings;
+    std::optional<KeywordSettings> m_fixedSettings;
 };
 
 } // namespace sokuri

@@ -19,6 +19,11 @@ bool closes(const QString& word)
     return word == u"）" || word == u")" || word == u"〕" || word == u"]" || word == u"】";
 }
 
+bool startsWithHiragana(const QString& word)
+{
+    return !word.isEmpty() && word[0].unicode() >= 0x3041 && word[0].unicode() <= 0x309F;
+}
+
 QString wordAt(const MorphemeList& morphemes, qsizetype i)
 {
     return i >= 0 && i < morphemes.size() ? morphemes[i].word : QString();
@@ -142,6 +147,8 @@ QList<ScoredTerm> ScoreTerms(const QList<TermOccurrence>& occurrences,
         score += first.proper ? 0.7 : 0;
         score += first.parts.size() >= 3 ? 0.9 : first.parts.size() == 2 ? 0.6 : 0;
         score -= term.word.size() == 1 ? 1.5 : 0;
+        // A reading, or the end of a kana word the analyser cut.
+        score -= startsWithHiragana(term.word) ? 2 : 0;
         term.score = score;
     }
     return terms;

@@ -29,7 +29,8 @@ struct ScoredTerm
 //   where it first occurs: 1.5 / (1 + sentence), and 0.5 for the text's
 //   first term;
 //   a proper noun: 0.7; two parts: 0.6, three or more: 0.9;
-//   a term of one character loses 1.5.
+//   a term of one character loses 1.5, one that starts with hiragana (a
+//   reading, or the end of a kana word the analyser cut) 2.
 // Brackets right after a term (a reading, an English name) are looked past
 // when the marker after it is found.
 QList<ScoredTerm> ScoreTerms(const QList<TermOccurrence>& occurrences,

@@ -37,11 +37,11 @@ int AnalyseCommand(const CliContext& context)
         context.err << message.text << Qt::endl;
         return Failed;
     }
-    if (parser.isSet(all))
-        settings.keywords = {};
 
     StreamMessages messages(context.err);
     SentenceAnalyser analyser(messages);
+    if (parser.isSet(all))
+        analyser.setKeywordSettings({});
     KeywordList keywords;
     analyser.AnalyseText(parser.positionalArguments().first(), settings, context.paths, keywords);
     if (!analysisOver(analyser.state())) {

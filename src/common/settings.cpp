@@ -38,7 +38,6 @@ bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* 
     settings.filename = ini.value(section, QStringLiteral("filename"));
     settings.host = ini.value(section, QStringLiteral("host"));
     settings.port = ini.value(section, QStringLiteral("port"));
-    settings.keywords = LoadKeywordSettings(paths.IniPath);
     return true;
 }
 

@@ -20,7 +20,7 @@ struct KeywordSettings
 };
 
 // How the morphological analyser is reached: the section "chasen" of
-// sokuri.ini, and how its output becomes keywords.
+// sokuri.ini.
 struct ChasenSettings
 {
     enum : qint16 { Local = 0, Server = 1 };
@@ -29,7 +29,6 @@ struct ChasenSettings
     QString filename; // path of the local ChaSen program
     QString host;     // ChaSen server host
     QString port;     // ChaSen server port, as written
-    KeywordSettings keywords;
 
     friend bool operator==(const ChasenSettings&, const ChasenSettings&) = default;
 };
