@@ -2,6 +2,7 @@
 // terms, the one it is about among them, on every route: ChaSen and MeCab
 // run locally through chasen.sh, and ChaSen behind the server tool.
 
+#include "analysis/morpheme.h"
 #include "cli/clicontext.h"
 
 #include "chasentestsupport.h"
@@ -114,6 +115,52 @@ TEST(PassageKeywords, TheHeadwordIsAmongAtMostFiveKeywordsOnEveryRoute)
             EXPECT_LE(keywords.size(), 5);
             QStringList distinct = keywords;
             EXPECT_EQ(distinct.removeDuplicates(), 0);
+        }
+    }
+}
+
+TEST(PassageKeywords, LongAndOddTextsGiveAHandfulOrNothingOnEveryRoute)
+{
+    ChasenServerProcess chasenServer;
+    ASSERT_NE(chasenServer.port(), 0);
+    const QByteArray shipped = "[keywords]\ncompound=1\nmax=5\n";
+    const QList<QByteArray> routes = {
+        "[chasen]\ntype=0\nfilename=/usr/bin/chasen\n" + shipped,
+        "[chasen]\ntype=0\nfilename=/usr/bin/mecab\n" + shipped,
+        "[chasen]\ntype=1\nhost=127.0.0.1\nport=" + QByteArray::number(chasenServer.port()) +
+            '\n' + shipped,
+    };
+    QString all;
+    for (const Passage& passage : Passages)
+        all += passage.text;
+    // One line of 8,319 characters (ChaSen cut a character in two on it) and
+    // a pasted document of 100,000: the passages' headwords come through.
+    const QString oneLine = all.repeated(3).left(8319);
+    const QString document = all.repeated(40).left(100000);
+    struct Odd
+    {
+        QString text;
+        bool keywords; // whether any keyword is to come
+    };
+    const QList<Odd> odd = {
+        {oneLine, true},
+        {document, true},
+        {u"とてもきれいだったのでうれしかった。"_s.repeated(20), false},
+        {u"！？、。・「」（）【】…―＃＄％"_s.repeated(30), false},
+        {u"Sokuri searches several engines at once."_s, true},
+        {u"😀 Ω 𠮷野家の牛丼と한국어のテキスト"_s, true},
+    };
+    for (const QByteArray& settings : routes) {
+        TempAppDir dir;
+        installChasenScript(dir.path());
+        writeFile(dir.file(u"sokuri.ini"_s), settings);
+        for (const Odd& text : odd) {
+            SCOPED_TRACE(QString(QString::fromUtf8(settings) + u' ' + text.text.left(20)).toStdString());
+            const QStringList keywords = analyse(dir.path(), text.text);
+            EXPECT_LE(keywords.size(), 5);
+            EXPECT_EQ(!keywords.isEmpty(), text.keywords) << keywords.join(u' ').toStdString();
+            for (const QString& keyword : keywords)
+                EXPECT_FALSE(IsPunctuationWord(keyword)) << keyword.toStdString();
         }
     }
 }
