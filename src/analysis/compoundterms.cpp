@@ -13,10 +13,10 @@ bool isKeywordNoun(MorphemeKind kind)
 bool isHonorific(const QString& word)
 {
     static const QStringList honorifics = {
-        QStringLiteral("さん"), QStringLiteral("様"),   QStringLiteral("さま"),
-        QStringLiteral("氏"),   QStringLiteral("君"),   QStringLiteral("くん"),
+        QStringLiteral("さん"),   QStringLiteral("様"), QStringLiteral("さま"),
+        QStringLiteral("氏"),     QStringLiteral("君"), QStringLiteral("くん"),
         QStringLiteral("ちゃん"), QStringLiteral("殿"), QStringLiteral("たち"),
-        QStringLiteral("ら"),   QStringLiteral("等"),   QStringLiteral("など")};
+        QStringLiteral("ら"),     QStringLiteral("等"), QStringLiteral("など")};
     return honorifics.contains(word);
 }
 
@@ -100,8 +100,7 @@ bool starts(const MorphemeList& morphemes, qsizetype i)
     return false;
 }
 
-std::optional<TermOccurrence> termOf(const MorphemeList& morphemes, qsizetype first,
-                                     qsizetype last)
+std::optional<TermOccurrence> termOf(const MorphemeList& morphemes, qsizetype first, qsizetype last)
 {
     // A prefix at the end names nothing.
     while (last >= first && morphemes[last].kind == MorphemeKind::Prefix)
@@ -139,8 +138,8 @@ QList<TermOccurrence> CompoundTerms(const MorphemeList& morphemes, bool compound
         for (qsizetype i = 0; i < morphemes.size(); ++i) {
             const Morpheme& m = morphemes[i];
             if (isKeywordNoun(m.kind) && !IsPunctuationWord(m.word))
-                terms.append({m.word, {m.word}, i, i, m.sentence,
-                              m.kind == MorphemeKind::ProperNoun});
+                terms.append(
+                    {m.word, {m.word}, i, i, m.sentence, m.kind == MorphemeKind::ProperNoun});
         }
         return terms;
     }

@@ -12,8 +12,8 @@ namespace sokuri {
 // of morphemes that together name one thing.
 struct TermOccurrence
 {
-    QString word;      // the surface of the whole run
-    QStringList parts; // the surfaces of its nouns, Latin words and unknown words
+    QString word;        // the surface of the whole run
+    QStringList parts;   // the surfaces of its nouns, Latin words and unknown words
     qsizetype first = 0; // index of its first morpheme
     qsizetype last = 0;  // index of its last morpheme
     int sentence = 0;

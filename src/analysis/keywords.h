@@ -39,7 +39,10 @@ public:
     void keepLine(QStringView line) { m_lines.append(line.toString()); }
     const QStringList& lines() const { return m_lines; }
     // Replaces the keywords by words (at most Capacity of them).
-    void setWords(const QStringList& words) { m_words = words.first(std::min(words.size(), qsizetype(Capacity))); }
+    void setWords(const QStringList& words)
+    {
+        m_words = words.first(std::min(words.size(), qsizetype(Capacity)));
+    }
 
 private:
     QStringList m_words;

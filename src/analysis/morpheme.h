@@ -12,12 +12,12 @@ namespace sokuri {
 // What a morpheme can be in a term: the analyser's class code (the fourth
 // field of its line), read together with its surface.
 enum class MorphemeKind {
-    Other,          // "0" and anything else: never part of a term
-    CommonNoun,     // "2" (名詞-一般)
-    ProperNoun,     // "3" (名詞-固有名詞 and its kinds)
-    VerbalNoun,     // "6" (名詞-サ変接続)
-    Prefix,         // "p" (接頭詞-名詞接続, 接頭詞-数接続)
-    Suffix,         // "s" (名詞-接尾-一般, -サ変接続, -地域, -人名, -助数詞, -形容動詞語幹)
+    Other,      // "0" and anything else: never part of a term
+    CommonNoun, // "2" (名詞-一般)
+    ProperNoun, // "3" (名詞-固有名詞 and its kinds)
+    VerbalNoun, // "6" (名詞-サ変接続)
+    Prefix,     // "p" (接頭詞-名詞接続, 接頭詞-数接続)
+    Suffix, // "s" (名詞-接尾-一般, -サ変接続, -地域, -人名, -助数詞, -形容動詞語幹)
     AdjectivalStem, // "a" (名詞-形容動詞語幹)
     Number,         // "n" (名詞-数)
     Unknown,        // "u" (a word the dictionary does not know: 未知語)

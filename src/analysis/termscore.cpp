@@ -50,9 +50,24 @@ qsizetype afterTerm(const TermOccurrence& term, const MorphemeList& morphemes)
     return next;
 }
 
+// X という, X と呼ぶ, X と呼ばれる: the text names X.
+bool named(const MorphemeList& morphemes, qsizetype next)
+{
+    const QString marker = wordAt(morphemes, next);
+    if (marker == u"という" || marker == u"といい" || marker == u"と言う")
+        return true;
+    if (marker != u"と")
+        return false;
+    const QString verb = wordAt(morphemes, next + 1);
+    return verb == u"いう" || verb == u"言う" || verb == u"いい" || verb == u"呼ぶ" ||
+           verb == u"呼ば" || verb == u"呼ばれる" || verb == u"称する" || verb == u"称さ";
+}
+
 struct Signals
 {
     bool defines = false;
+    bool firstNamed = false;
+    bool laterNamed = false;
     bool firstTopic = false;
     int laterTopics = 0;
     bool firstSubject = false;
@@ -74,6 +89,8 @@ void observe(Signals& s, const TermOccurrence& term, const MorphemeList& morphem
         ++s.laterTopics;
     else if (marker == u"が" && term.sentence == 0)
         s.firstSubject = true;
+    else if (named(morphemes, next))
+        (term.sentence == 0 ? s.firstNamed : s.laterNamed) = true;
     if (firstTermOfText && next != term.last + 1)
         s.glossed = true;
     const QString before = wordAt(morphemes, term.first - 1);
@@ -121,7 +138,8 @@ QList<ScoredTerm> ScoreTerms(const QList<TermOccurrence>& occurrences,
         const TermOccurrence& first = *firstOccurrence[t];
         double score = 0;
         score += s.defines ? 6 : 0;
-        score += s.firstTopic ? 4 : 0;
+        score += s.firstTopic || s.firstNamed ? 4 : 0;
+        score += s.laterNamed ? 1.5 : 0;
         score += std::min(s.laterTopics, 2);
         score += s.firstSubject ? 1 : 0;
         score += s.glossed ? 2 : 0;

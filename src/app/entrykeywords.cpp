@@ -12,8 +12,7 @@ EntryKeywords::EntryKeywords(MessageSink& messages, QObject* parent)
     : QObject(parent)
     , m_analyser(std::make_unique<SentenceAnalyser>(messages))
 {
-    connect(m_analyser.get(), &SentenceAnalyser::stateChanged, this,
-            &EntryKeywords::analysisState);
+    connect(m_analyser.get(), &SentenceAnalyser::stateChanged, this, &EntryKeywords::analysisState);
 }
 
 EntryKeywords::~EntryKeywords() = default;

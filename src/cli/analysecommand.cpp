@@ -2,8 +2,8 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "common/settings.h"
 #include "cli/streammessages.h"
+#include "common/settings.h"
 
 #include <QEventLoop>
 

@@ -17,7 +17,8 @@ namespace sokuri {
 KeywordOptionsPage::KeywordOptionsPage(QWidget* parent)
     : QWidget(parent)
 {
-    m_compound = new QCheckBox(u"複合語を一つのキーワードにする (人工知能、東京証券取引所)"_s, this);
+    m_compound =
+        new QCheckBox(u"複合語を一つのキーワードにする (人工知能、東京証券取引所)"_s, this);
     m_compound->setObjectName(u"keywordCompound"_s);
     m_max = new QSpinBox(this);
     m_max->setObjectName(u"keywordMax"_s);

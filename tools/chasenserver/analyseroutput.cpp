@@ -20,8 +20,7 @@ QByteArray codedLine(const QString& word, const QString& reading, const QString&
                      const QString& partOfSpeech, const QString& conjugation)
 {
     const QString line = word + u'\t' + reading + u'\t' + base + u'\t' +
-                         AnalyserOutput::classCode(partOfSpeech) + u' ' +
-                         conjugation;
+                         AnalyserOutput::classCode(partOfSpeech) + u' ' + conjugation;
     return line.toUtf8();
 }
 
