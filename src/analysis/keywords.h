@@ -21,6 +21,7 @@ public:
     {
         m_words.clear();
         m_lines.clear();
+        m_keptChars = 0;
     }
     // Appends a keyword; returns false (and drops it) when the list is full.
     bool add(const QString& word);
@@ -36,7 +37,16 @@ public:
     // for the choice of a passage's keywords once the analysis has ended.
     void setKeepingLines(bool keep) { m_keepingLines = keep; }
     bool keepingLines() const { return m_keepingLines; }
-    void keepLine(QStringView line) { m_lines.append(line.toString()); }
+    // Keeps line while the kept lines hold less than MaxKeptChars characters
+    // (a server that never stops talking costs bounded memory).
+    void keepLine(QStringView line)
+    {
+        if (m_keptChars >= MaxKeptChars)
+            return;
+        m_keptChars += line.size();
+        m_lines.append(line.toString());
+    }
+    static constexpr qsizetype MaxKeptChars = 16 * 1024 * 1024;
     const QStringList& lines() const { return m_lines; }
     // Replaces the keywords by words (at most Capacity of them).
     void setWords(const QStringList& words)
@@ -47,6 +57,7 @@ public:
 private:
     QStringList m_words;
     QStringList m_lines;
+    qsizetype m_keptChars = 0;
     bool m_keepingLines = false;
 };
 
