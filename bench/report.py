@@ -143,6 +143,17 @@ def main(argv):
         % (ours * 1e3, reply["BM_ReplyPathFile"]["entries"]))
     out("| Peer: lxml time / reply path time | %.1f | >= %.0f: %s |"
         % (ratio, MIN_PEER_RATIO, verdict(ratio >= MIN_PEER_RATIO)))
+    keywords_path = os.path.join(results, "keywords.json")
+    if os.path.exists(keywords_path):
+        keywords = load_benchmarks(keywords_path)
+        choice = keywords.get("BM_ChooseKeywords")
+        whole = keywords.get("BM_AnalyseAndChoose")
+        if choice:
+            out("| Keywords: 10,000-character passage, terms scored and five chosen | %.1f ms | "
+                "< 1000 ms: %s |" % (ms(choice), verdict(ms(choice) < 1000)))
+        if whole:
+            out("| Keywords: the same passage through local ChaSen, pieces and choice | %.0f ms | "
+                "< 1000 ms: %s |" % (ms(whole), verdict(ms(whole) < 1000)))
     json_path = os.path.join(results, "jsonentries.json")
     if os.path.exists(json_path):
         reader = load_benchmarks(json_path)["BM_JsonEntries"]

@@ -17,6 +17,14 @@
 #                     organisations, others)
 #   6  verbal noun   (名詞-サ変接続)
 #   0  anything else (no keyword)
+# and, for the parts of compound terms (none of them a keyword by itself):
+#   p  noun prefix   (接頭詞-名詞接続, 接頭詞-数接続)
+#   s  noun suffix   (名詞-接尾-一般, -サ変接続, -地域, -人名, -助数詞,
+#                     -形容動詞語幹)
+#   a  adjectival noun stem (名詞-形容動詞語幹)
+#   n  number        (名詞-数)
+#   u  unknown word  (未知語)
+#   y  symbol        (記号 and its kinds)
 # so the keywords do not depend on how a dictionary numbers its classes.
 # ChaSen is asked for the names with its option -F (in its own words, so a
 # word its dictionary does not know is 未知語, no keyword) and gives the
@@ -67,6 +75,14 @@ function keyword_class(name) {
     if (name == "名詞-一般") return 2
     if (name == "名詞-固有名詞" || index(name, "名詞-固有名詞-") == 1) return 3
     if (name == "名詞-サ変接続") return 6
+    if (name == "接頭詞-名詞接続" || name == "接頭詞-数接続") return "p"
+    if (name == "名詞-接尾-一般" || name == "名詞-接尾-サ変接続" || name == "名詞-接尾-地域" ||
+        name == "名詞-接尾-人名" || name == "名詞-接尾-助数詞" || name == "名詞-接尾-形容動詞語幹")
+        return "s"
+    if (name == "名詞-形容動詞語幹") return "a"
+    if (name == "名詞-数") return "n"
+    if (name == "未知語") return "u"
+    if (name == "記号" || index(name, "記号-") == 1) return "y"
     return 0
 }'
 

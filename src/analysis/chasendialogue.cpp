@@ -62,7 +62,7 @@ QByteArray ChasenDialogue::dispatch(const QString& line)
     if (line.contains(u"EOS"))
         return quit().toByteArray();
     if (m_keywords)
-        AddKeywordLine(*m_keywords, line);
+        AddAnalysisLine(*m_keywords, line);
     return {};
 }
 

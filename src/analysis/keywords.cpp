@@ -38,4 +38,11 @@ void AddKeywordLine(KeywordList& keywords, QStringView line)
         keywords.add(word);
 }
 
+void AddAnalysisLine(KeywordList& keywords, QStringView line)
+{
+    AddKeywordLine(keywords, line);
+    if (keywords.keepingLines())
+        keywords.keepLine(line);
+}
+
 } // namespace sokuri

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
+
 namespace sokuri {
 
 // The keywords of one search run, in the order their analyser lines arrived
@@ -14,7 +16,13 @@ class KeywordList
 public:
     static constexpr int Capacity = 101;
 
-    void clear() { m_words.clear(); }
+    // Empties the list and the kept lines.
+    void clear()
+    {
+        m_words.clear();
+        m_lines.clear();
+        m_keptChars = 0;
+    }
     // Appends a keyword; returns false (and drops it) when the list is full.
     bool add(const QString& word);
     // Replaces the list by the blank-separated fields of text (keyword mode).
@@ -25,8 +33,32 @@ public:
     // The keywords joined by one blank each: the keyword string of a run.
     QString joined() const { return m_words.join(u' '); }
 
+    // Whether AddAnalysisLine keeps every line beside the keywords it adds,
+    // for the choice of a passage's keywords once the analysis has ended.
+    void setKeepingLines(bool keep) { m_keepingLines = keep; }
+    bool keepingLines() const { return m_keepingLines; }
+    // Keeps line while the kept lines hold less than MaxKeptChars characters
+    // (a server that never stops talking costs bounded memory).
+    void keepLine(QStringView line)
+    {
+        if (m_keptChars >= MaxKeptChars)
+            return;
+        m_keptChars += line.size();
+        m_lines.append(line.toString());
+    }
+    static constexpr qsizetype MaxKeptChars = 16 * 1024 * 1024;
+    const QStringList& lines() const { return m_lines; }
+    // Replaces the keywords by words (at most Capacity of them).
+    void setWords(const QStringList& words)
+    {
+        m_words = words.first(std::min(words.size(), qsizetype(Capacity)));
+    }
+
 private:
     QStringList m_words;
+    QStringList m_lines;
+    qsizetype m_keptChars = 0;
+    bool m_keepingLines = false;
 };
 
 // Takes one line of analyser output ("word reading base class ...") and adds
@@ -35,5 +67,9 @@ private:
 // break is removed first, so lines from a server and from a file qualify
 // alike. "EOS" lines and lines with an empty first field add nothing.
 void AddKeywordLine(KeywordList& keywords, QStringView line);
+
+// One line as the analysis routes give it: AddKeywordLine, and the line kept
+// when the list keeps lines.
+void AddAnalysisLine(KeywordList& keywords, QStringView line);
 
 } // namespace sokuri

@@ -213,7 +213,7 @@ void LocalChasen::ReadKeywordFile(const QString& path, KeywordList& keywords)
     bool awaitingTrail = false;
     auto endLine = [&] {
         if (!line.isEmpty())
-            AddKeywordLine(keywords, cp932::decode(line));
+            AddAnalysisLine(keywords, cp932::decode(line));
         line.clear();
         cutting = false;
         awaitingTrail = false;

@@ -1,7 +1,9 @@
 #include "analysis/sentenceanalyser.h"
 
 #include "analysis/analysabletext.h"
+#include "analysis/keywordchoice.h"
 #include "analysis/keywords.h"
+#include "analysis/morpheme.h"
 
 namespace sokuri {
 
@@ -19,15 +21,24 @@ void SentenceAnalyser::AnalyseText(const QString& text, const ChasenSettings& se
                                    const AppPaths& paths, KeywordList& keywords)
 {
     m_inAnalyseText = true;
+    m_choosingFor = nullptr;
     keywords.clear();
     m_local.stop();
     m_client.close();
 
+    m_keywordSettings = m_fixedSettings ? *m_fixedSettings : LoadKeywordSettings(paths.IniPath);
+    const bool choosing = m_keywordSettings.choosing();
+    keywords.setKeepingLines(choosing);
+    m_analysedText = AnalysableText(text);
+    if (choosing)
+        m_choosingFor = &keywords;
     if (settings.type == ChasenSettings::Local)
-        m_local.start(AnalysableText(text), settings.filename, paths, keywords);
+        m_local.start(m_analysedText, settings.filename, paths, keywords);
     else if (settings.type == ChasenSettings::Server)
-        m_client.start(AnalysableText(text), settings.host, settings.port, keywords);
+        m_client.start(m_analysedText, settings.host, settings.port, keywords);
     m_inAnalyseText = false;
+    if (state() == Idle || state() == Failed)
+        m_choosingFor = nullptr;
 
     // The caller reads the state on return; the signal reports what changes
     // after that, so no change is reported twice and none is missed.
@@ -36,6 +47,7 @@ void SentenceAnalyser::AnalyseText(const QString& text, const ChasenSettings& se
 
 void SentenceAnalyser::close()
 {
+    m_choosingFor = nullptr;
     m_local.stop();
     m_client.close();
     m_lastReportedState = state();
@@ -53,10 +65,21 @@ void SentenceAnalyser::reportState()
     if (m_inAnalyseText)
         return;
     const int now = state();
+    if (now == Idle || now == Failed)
+        chooseKeywords();
     if (now == m_lastReportedState)
         return;
     m_lastReportedState = now;
     emit stateChanged(now);
+}
+
+void SentenceAnalyser::chooseKeywords()
+{
+    KeywordList* keywords = m_choosingFor;
+    m_choosingFor = nullptr;
+    if (!keywords || !HasOwnClassCodes(keywords->lines()))
+        return;
+    keywords->setWords(PassageKeywords(keywords->lines(), m_analysedText, m_keywordSettings));
 }
 
 } // namespace sokuri

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace sokuri {
 
 class KeywordList;
@@ -34,7 +36,12 @@ public:
     // Empties keywords, ends an analysis still under way (its server
     // connection is closed, its local program ended), then starts the
     // analysis of text; keywords are added to keywords as analysis lines
-    // arrive (the list must outlive the analysis). Returns at once; messages
+    // arrive (the list must outlive the analysis). When the keyword settings
+    // (setKeywordSettings, else the section "keywords" of paths.IniPath as it
+    // stands) choose, by compound terms or a maximum, the list is replaced by
+    // the chosen keywords when the analysis ends, before stateChanged
+    // reports it; lines of a foreign server's numeric codes keep the keyword
+    // rule's. Returns at once; messages
     // (a missing ChaSen program) are shown before it returns.
     void AnalyseText(const QString& text, const ChasenSettings& settings, const AppPaths& paths,
                      KeywordList& keywords);
@@ -50,6 +57,9 @@ public:
     // state 9) and ends the local program. The state is 0 on return.
     void close();
 
+    // The keyword settings of every later analysis, instead of the file's.
+    void setKeywordSettings(const KeywordSettings& settings) { m_fixedSettings = settings; }
+
 signals:
     // The state has changed since it was last reported or since AnalyseText
     // or close() returned. Emitted from socket, timer and process events
@@ -58,11 +68,17 @@ signals:
 
 private:
     void reportState();
+    void chooseKeywords();
 
     ChasenClient m_client;
     LocalChasen m_local;
     int m_lastReportedState = Idle;
     bool m_inAnalyseText = false;
+    // The analysis whose keywords are still to be chosen.
+    KeywordList* m_choosingFor = nullptr;
+    QString m_analysedText;
+    KeywordSettings m_keywordSettings;
+    std::optional<KeywordSettings> m_fixedSettings;
 };
 
 } // namespace sokuri

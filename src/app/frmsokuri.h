@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,6 +29,7 @@ class QUrl;
 namespace sokuri {
 
 class DocumentCommands;
+class EntryKeywords;
 class ExternalBrowser;
 class RecentFilesMenu;
 class ResultsListCommands;
@@ -151,6 +153,11 @@ private:
     void mnuFileSave_Click();
     void mnuFileEnd_Click();
     void mnuEditOption_Click();
+    // frmsokurikeywords.cpp: 検索語を編集 and 「この項目の語で検索」.
+    void buildKeywordCommands(QMenu* edit);
+    void mnuEditKeywords_Click();
+    void searchWithEntryWords(const ResultRow& row);
+    void entryKeywordsFound(const QStringList& keywords);
     void mnuDispPlugin_Click();
     void mnuDispPluginupdate_Click();
     void mnuDispPluginManager_Click();
@@ -179,6 +186,7 @@ private:
     // models they work on, so they go first when the window closes.
     std::unique_ptr<SearchRun> m_run;
     std::unique_ptr<DocumentCommands> m_documents;
+    EntryKeywords* m_entryKeywords = nullptr; // the analysis of a result row's words
 
     QLabel* m_label1 = nullptr;
     QLineEdit* m_text1 = nullptr;

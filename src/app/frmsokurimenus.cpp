@@ -59,6 +59,7 @@ void frmSokuri::buildMenus()
     QMenu* edit = menuBar()->addMenu(u"編集(E)"_s);
     edit->setObjectName(u"mnuEdit"_s);
     addMenuEntry(edit, u"mnuEditOption"_s, u"設定(&E)"_s, &frmSokuri::mnuEditOption_Click);
+    buildKeywordCommands(edit);
 
     QMenu* view = menuBar()->addMenu(u"表示(&V)"_s);
     view->setObjectName(u"mnuDisp"_s);

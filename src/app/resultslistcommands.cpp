@@ -57,6 +57,9 @@ ResultsListCommands::ResultsListCommands(QTreeView& view, QObject* parent)
     add(u"popListView2CopyAddress"_s, u"アドレスをコピー"_s,
         [this] { copyText(ResultAddress(popupRow().html, popupRow().title)); });
     add(u"popListView2CopyTitle"_s, u"タイトルをコピー"_s, [this] { copyText(popupRow().title); });
+    m_popup->addSeparator();
+    add(u"popListView2SearchWords"_s, u"この項目の語で検索"_s,
+        [this] { emit searchWordsRequested(popupRow()); });
 }
 
 QList<ResultRow> ResultsListCommands::shownRows() const

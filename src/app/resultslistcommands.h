@@ -17,7 +17,8 @@ namespace sokuri {
 // What the results list offers beyond showing an entry: Enter or a
 // double-click opens the row's address in the desktop's browser; the pop-up
 // menu ListView2PopupMenu opens it (popListView2Open), copies the address
-// (popListView2CopyAddress) or the title (popListView2CopyTitle); Ctrl+C
+// (popListView2CopyAddress) or the title (popListView2CopyTitle), or asks
+// for a search with the words of the row (popListView2SearchWords); Ctrl+C
 // copies the selected rows as tab-separated text.
 class ResultsListCommands : public QObject
 {
@@ -35,6 +36,8 @@ public:
 signals:
     // An address is to open in the desktop's browser.
     void openRequested(const QString& address);
+    // A keyword search with the words of row is asked for.
+    void searchWordsRequested(const sokuri::ResultRow& row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,8 +2,8 @@
 
 #include "analysis/keywords.h"
 #include "analysis/sentenceanalyser.h"
-#include "common/settings.h"
 #include "cli/streammessages.h"
+#include "common/settings.h"
 
 #include <QEventLoop>
 
@@ -20,9 +20,14 @@ bool analysisOver(int state)
 
 int AnalyseCommand(const CliContext& context)
 {
-    const QString usage = QStringLiteral("analyse TEXT");
+    const QString usage = QStringLiteral("analyse [--all] TEXT");
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("TEXT"), QStringLiteral("The sentence."));
+    const QCommandLineOption all(
+        QStringLiteral("all"),
+        QStringLiteral("Every keyword of the keyword classes, one morpheme each, as the "
+                       "keyword rule alone gives them (the [keywords] settings are not used)."));
+    parser.addOption(all);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;
 
@@ -35,6 +40,8 @@ int AnalyseCommand(const CliContext& context)
 
     StreamMessages messages(context.err);
     SentenceAnalyser analyser(messages);
+    if (parser.isSet(all))
+        analyser.setKeywordSettings({});
     KeywordList keywords;
     analyser.AnalyseText(parser.positionalArguments().first(), settings, context.paths, keywords);
     if (!analysisOver(analyser.state())) {

@@ -41,6 +41,18 @@ bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* 
     return true;
 }
 
+KeywordSettings LoadKeywordSettings(const QString& iniPath)
+{
+    const IniFile ini = IniFile::load(iniPath);
+    const QString section = QStringLiteral("keywords");
+    KeywordSettings settings;
+    settings.compound = ini.value(section, QStringLiteral("compound")).trimmed() == u"1";
+    bool ok = false;
+    const int max = ini.value(section, QStringLiteral("max")).trimmed().toInt(&ok);
+    settings.max = ok && max >= 1 && max <= 101 ? max : 0;
+    return settings;
+}
+
 int ParseTimeoutSeconds(const QString& text)
 {
     static const QRegularExpression number(QStringLiteral(R"(^[ \t]*([0-9]{1,6})[ \t]*$)"));

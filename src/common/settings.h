@@ -7,6 +7,18 @@
 
 namespace sokuri {
 
+// How the keywords of a passage are chosen: the section "keywords" of
+// sokuri.ini. Absent keys give every morpheme of the keyword classes, one
+// morpheme each, duplicates kept.
+struct KeywordSettings
+{
+    bool compound = false; // "compound": 1 joins compound terms into one keyword
+    int max = 0;           // "max": at most this many keywords, by importance; 0 no choice
+
+    bool choosing() const { return compound || max > 0; }
+    friend bool operator==(const KeywordSettings&, const KeywordSettings&) = default;
+};
+
 // How the morphological analyser is reached: the section "chasen" of
 // sokuri.ini.
 struct ChasenSettings
@@ -26,6 +38,10 @@ struct ChasenSettings
 // IniPath + " がありません。" with the title "File not found"; the caller
 // decides whether the program goes on.
 bool LoadSettings(const AppPaths& paths, ChasenSettings& settings, UserMessage* message = nullptr);
+
+// The section "keywords" of the file at iniPath: "compound" is on for the
+// value 1, "max" is a count from 1 to 101 (anything else: no maximum).
+KeywordSettings LoadKeywordSettings(const QString& iniPath);
 
 // The "type" value: the integer part (rounded down) of a decimal number with
 // optional blanks around it and an optional fraction; an empty text or one

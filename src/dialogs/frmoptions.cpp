@@ -2,6 +2,7 @@
 
 #include "common/analyserprogram.h"
 #include "common/inifile.h"
+#include "dialogs/keywordoptionspage.h"
 #include "dialogs/proxyoptionspage.h"
 #include "dialogs/searchpacingpage.h"
 #include "platform/qtfiledialogs.h"
@@ -101,6 +102,8 @@ frmOptions::frmOptions(const AppPaths& paths, QWidget* parent)
     pageLayout->addWidget(choiceFrame);
     pageLayout->addWidget(m_localFrame);
     pageLayout->addWidget(m_remoteFrame);
+    m_keywordsPage = new KeywordOptionsPage(page);
+    pageLayout->addWidget(m_keywordsPage);
     pageLayout->addStretch();
 
     // The second tab: the default time-out of an engine's answer.
@@ -187,6 +190,7 @@ void frmOptions::Form_Load()
     m_loadedTimeout = LoadSearchTimeout(m_paths);
     m_timeout->setValue(m_loadedTimeout);
     m_pacing->load(m_paths);
+    m_keywordsPage->load(m_paths);
 }
 
 void frmOptions::showEvent(QShowEvent* event)
@@ -263,6 +267,10 @@ bool frmOptions::cmdApply_Click()
         m_loadedTimeout = m_timeout->value();
     }
     if (QString error; !m_pacing->apply(m_paths, &error)) {
+        m_messages->critical({error, u"Write error"_s});
+        return false;
+    }
+    if (QString error; !m_keywordsPage->apply(m_paths, &error)) {
         m_messages->critical({error, u"Write error"_s});
         return false;
     }

@@ -20,6 +20,7 @@ class QTabWidget;
 namespace sokuri {
 
 class FileDialogs;
+class KeywordOptionsPage;
 class ProxyOptionsPage;
 class SearchPacingPage;
 class MessageSink;
@@ -78,8 +79,9 @@ private:
     QLineEdit* m_port = nullptr;
     QSpinBox* m_timeout = nullptr; // sokuri.ini's search/timeout
     int m_loadedTimeout = 0;
-    ProxyOptionsPage* m_proxyPage = nullptr; // the proxy tab
-    SearchPacingPage* m_pacing = nullptr;    // on the search page: connections and interval
+    ProxyOptionsPage* m_proxyPage = nullptr;      // the proxy tab
+    SearchPacingPage* m_pacing = nullptr;         // on the search page: connections and interval
+    KeywordOptionsPage* m_keywordsPage = nullptr; // on the ChaSen page: compound terms, maximum
 };
 
 } // namespace sokuri

@@ -4,6 +4,7 @@
 #include "support/fakeplatform.h"
 #include "support/testfiles.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -315,4 +316,22 @@ TEST_F(Options, TheProxyTabShowsAndWritesTheProxySection)
     expected.type = ProxySettings::None;
     EXPECT_EQ(LoadProxySettings(paths), expected);
     EXPECT_TRUE(messages.criticals.isEmpty());
+}
+
+TEST_F(Options, TheChasenPageSetsCompoundTermsAndTheMaximumOnlyWhenChanged)
+{
+    const QByteArray plain = "[chasen]\r\ntype=0\r\nfilename=\r\nhost=\r\nport=\r\n";
+    writeFile(paths.IniPath, plain);
+    open();
+    EXPECT_FALSE(control<QCheckBox>("keywordCompound")->isChecked());
+    EXPECT_EQ(control<QSpinBox>("keywordMax")->text(), u"すべて");
+    click("cmdApply");
+    EXPECT_EQ(readFile(paths.IniPath), plain);
+    control<QCheckBox>("keywordCompound")->setChecked(true);
+    control<QSpinBox>("keywordMax")->setValue(5);
+    click("cmdOK");
+    EXPECT_EQ(readFile(paths.IniPath), plain + "[keywords]\r\ncompound=1\r\nmax=5\r\n");
+    open();
+    EXPECT_TRUE(control<QCheckBox>("keywordCompound")->isChecked());
+    EXPECT_EQ(control<QSpinBox>("keywordMax")->value(), 5);
 }

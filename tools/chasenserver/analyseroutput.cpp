@@ -20,8 +20,7 @@ QByteArray codedLine(const QString& word, const QString& reading, const QString&
                      const QString& partOfSpeech, const QString& conjugation)
 {
     const QString line = word + u'\t' + reading + u'\t' + base + u'\t' +
-                         QString::number(AnalyserOutput::keywordClass(partOfSpeech)) + u' ' +
-                         conjugation;
+                         AnalyserOutput::classCode(partOfSpeech) + u' ' + conjugation;
     return line.toUtf8();
 }
 
@@ -56,6 +55,29 @@ int AnalyserOutput::keywordClass(const QString& partOfSpeech)
     if (partOfSpeech == u"名詞-サ変接続")
         return 6;
     return 0;
+}
+
+QString AnalyserOutput::classCode(const QString& partOfSpeech)
+{
+    if (const int keyword = keywordClass(partOfSpeech))
+        return QString::number(keyword);
+    static const QStringList suffixes = {
+        QStringLiteral("名詞-接尾-一般"),   QStringLiteral("名詞-接尾-サ変接続"),
+        QStringLiteral("名詞-接尾-地域"),   QStringLiteral("名詞-接尾-人名"),
+        QStringLiteral("名詞-接尾-助数詞"), QStringLiteral("名詞-接尾-形容動詞語幹")};
+    if (partOfSpeech == u"接頭詞-名詞接続" || partOfSpeech == u"接頭詞-数接続")
+        return QStringLiteral("p");
+    if (suffixes.contains(partOfSpeech))
+        return QStringLiteral("s");
+    if (partOfSpeech == u"名詞-形容動詞語幹")
+        return QStringLiteral("a");
+    if (partOfSpeech == u"名詞-数")
+        return QStringLiteral("n");
+    if (partOfSpeech == u"未知語")
+        return QStringLiteral("u");
+    if (partOfSpeech == u"記号" || partOfSpeech.startsWith(u"記号-"))
+        return QStringLiteral("y");
+    return QStringLiteral("0");
 }
 
 QByteArray AnalyserOutput::clientLine(const QByteArray& line) const

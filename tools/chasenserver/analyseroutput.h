@@ -11,8 +11,10 @@ namespace sokuri::chasenserver {
 //   WORD TAB READING TAB BASE TAB CLASS CONJUGATION-TYPE CONJUGATION-FORM
 // where CLASS is the keyword class found from the analyser's name of the
 // part of speech: 2 common noun (名詞-一般), 3 proper noun (名詞-固有名詞 and
-// its kinds), 6 verbal noun (名詞-サ変接続), 0 anything else. So the keywords
-// do not depend on how a dictionary numbers its classes. The analyser is
+// its kinds), 6 verbal noun (名詞-サ変接続), 0 anything else, and for the
+// parts of compound terms p prefix, s suffix, a adjectival noun stem, n
+// number, u unknown word, y symbol (as data/chasen.sh writes them). So the
+// keywords do not depend on how a dictionary numbers its classes. The analyser is
 // ChaSen, or MeCab when the program's file name contains "mecab".
 class AnalyserOutput
 {
@@ -30,6 +32,9 @@ public:
 
     // The keyword class of a part-of-speech name ("名詞-固有名詞-地域-一般").
     static int keywordClass(const QString& partOfSpeech);
+    // The code written for it: the keyword class, or the letter of a part of
+    // compound terms, or "0".
+    static QString classCode(const QString& partOfSpeech);
 
 private:
     bool m_mecab = false;

@@ -14,8 +14,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -391,6 +393,52 @@ TEST_F(MainWindow, KeywordSearchThroughTheWidgetsAgainstTwoEngines)
     EXPECT_TRUE(control<QGroupBox>(u"Frame1"_s)->isEnabled());
     EXPECT_TRUE(listView1()->isEnabled());
     EXPECT_NE(window()->animation()->state(), QMovie::Running);
+    EXPECT_TRUE(messages.criticals.isEmpty());
+}
+
+TEST_F(MainWindow, KeywordsOfAPassageAreEditedAndARowsWordsSearched)
+{
+    QDir().mkpath(paths.TmpPath);
+    QFile::copy(QStringLiteral(SOKURI_APP_DIR "/chasen.sh"), paths.AppPath + u"/chasen.sh"_s);
+    writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\nfilename=/usr/bin/chasen\r\n"
+                                 u"[keywords]\r\ncompound=1\r\nmax=5\r\n"_s);
+    TestEngine& alpha = engine(pageOf(AlphaTitles, {80, 40}));
+    plugin(u"alpha"_s, alpha.port());
+    ASSERT_EQ(start(), StartUp::Outcome::Running);
+    clickCheckBox(0);
+    QTest::mouseClick(option1(), Qt::LeftButton);
+    typeInto(text1(),
+             u"東京証券取引所は日本最大の証券取引所である。東京証券取引所では株式が売買される。"_s);
+    SearchRun* run = window()->searchRun();
+    QSignalSpy finished(run, &SearchRun::finished);
+    QTest::mouseClick(exec(), Qt::LeftButton);
+    ASSERT_TRUE(finished.wait(HangGuardMs)) << "the run did not end";
+    const QStringList searched = run->searchedKeywords();
+    EXPECT_EQ(searched.value(0), u"東京証券取引所");
+    EXPECT_LE(searched.size(), 5);
+
+    // 検索語を編集 (Ctrl+K): the keywords in the input line, keyword mode.
+    QTest::keyClick(window(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(text1()->text(), searched.join(u' '));
+    EXPECT_TRUE(option2()->isChecked());
+
+    // 「この項目の語で検索」 on the first row: its words, searched at once.
+    ASSERT_EQ(listView2()->model()->rowCount(), 2);
+    const QPoint at = listView2()->visualRect(listView2()->model()->index(0, 0)).center();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, at,
+                                listView2()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(listView2()->viewport(), &menuEvent);
+    QMenu* rowMenu = control<QMenu>(u"ListView2PopupMenu"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(rowMenu->isVisible(), HangGuardMs);
+    const QString title = listView2()->model()->index(0, 0).data().toString();
+    action(u"popListView2SearchWords"_s)->trigger();
+    rowMenu->close();
+    ASSERT_TRUE(finished.wait(HangGuardMs)) << "the row's search did not end";
+    EXPECT_EQ(alpha.requests().size(), 2);
+    EXPECT_TRUE(option2()->isChecked());
+    EXPECT_FALSE(text1()->text().isEmpty());
+    EXPECT_EQ(text1()->text(), run->searchedKeywords().join(u' '));
+    EXPECT_TRUE(title.contains(run->searchedKeywords().value(0))) << title.toStdString();
     EXPECT_TRUE(messages.criticals.isEmpty());
 }
 
