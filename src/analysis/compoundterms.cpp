@@ -73,6 +73,30 @@ bool continues(const Morpheme& m, const Morpheme& previous)
     return false;
 }
 
+bool isKatakana(QStringView word)
+{
+    for (const QChar c : word) {
+        if ((c.unicode() < 0x30A1 || c.unicode() > 0x30FE) &&
+            (c.unicode() < 0xFF66 || c.unicode() > 0xFF9F))
+            return false;
+    }
+    return !word.isEmpty();
+}
+
+// Whether the run ending at last goes on over a middle dot: the parts of a
+// foreign name or term (レオナルド・ダ・ヴィンチ) are katakana words that
+// the dot joins into one.
+bool joinsOverDot(const MorphemeList& morphemes, qsizetype last)
+{
+    if (last + 2 >= morphemes.size())
+        return false;
+    const Morpheme& dot = morphemes[last + 1];
+    const Morpheme& next = morphemes[last + 2];
+    return (dot.word == u"・" || dot.word == u"･") && dot.glued &&
+           isKatakana(morphemes[last].word) && isKatakana(next.word) && continues(next, dot) &&
+           names(next);
+}
+
 // Whether a run may start at index i.
 bool starts(const MorphemeList& morphemes, qsizetype i)
 {
@@ -150,8 +174,14 @@ QList<TermOccurrence> CompoundTerms(const MorphemeList& morphemes, bool compound
             continue;
         }
         qsizetype last = i;
-        while (last + 1 < morphemes.size() && continues(morphemes[last + 1], morphemes[last]))
-            ++last;
+        for (;;) {
+            if (last + 1 < morphemes.size() && continues(morphemes[last + 1], morphemes[last]))
+                ++last;
+            else if (joinsOverDot(morphemes, last))
+                last += 2;
+            else
+                break;
+        }
         if (std::optional<TermOccurrence> term = termOf(morphemes, i, last))
             terms.append(*term);
         i = last + 1;
