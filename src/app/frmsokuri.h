@@ -7,7 +7,9 @@
 #include "searchplugins/plugincatalogue.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -28,6 +30,8 @@ class QUrl;
 namespace sokuri {
 
 class DocumentCommands;
+class frmHelp;
+struct AboutFacts;
 class ExternalBrowser;
 class RecentFilesMenu;
 class ResultsListCommands;
@@ -155,11 +159,16 @@ private:
     void mnuDispPluginupdate_Click();
     void mnuDispPluginManager_Click();
     void popListView1Remove_Click();
+    void fillKindMenu();
     void mnuHelpSokuri_Click();
     void mnuHelpVersion_Click();
+    AboutFacts aboutFacts() const;
     void reloadSettings();
     void mnuDispMerge_Click();
     void showEngineStatuses();
+    void showRunEnd();
+    void clearRunStatus();
+    void setStatusToolTip(const QString& tip);
     void mnuFileExport_Click();
 
     // The desktop's own platform objects, for the members not given.
@@ -201,9 +210,14 @@ private:
     QLineEdit* m_filterText = nullptr; // txtFilter
     QAction* m_mergeAction = nullptr;  // mnuDispMerge
     QLabel* m_engineStatus = nullptr;  // the status bar's text
+    QLabel* m_searchedKeywords = nullptr; // the status bar's keywords
+    QStringList m_runKeywords;            // the keywords of the run shown
+    bool m_runEndShown = false;           // the status bar tells a run's end
     QString m_searchedText;            // the input line of the last run
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
+    QMenu* m_kindMenu = nullptr; // popListView1Kinds: one entry a kind
+    QPointer<frmHelp> m_help; // the help window, made on the first F1
     ResultsListCommands* m_resultsCommands = nullptr;
     RecentFilesMenu* m_recentMenu = nullptr; // mnuFileRecent
 };
