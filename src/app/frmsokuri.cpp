@@ -1,5 +1,6 @@
 #include "app/frmsokuri.h"
 
+#include "common/inifile.h"
 #include "common/searchsettings.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
@@ -187,7 +188,15 @@ void frmSokuri::mnuHelpSokuri_Click()
     // user's folder.
     if (!QFileInfo::exists(help) && !m_programDir.isEmpty())
         help = m_programDir + u"/help/index.html";
-    // The help opens in a window of the program's own: no web browser needed.
+    // sokuri.ini's help/window=1 (the shipped settings) opens the help in a
+    // window of the program's own, needing no web browser. Without it the
+    // desktop's browser is asked first, and the program's window serves when
+    // that browser cannot be reached.
+    if (GetIniString(u"help"_s, u"window"_s, m_state.paths.IniPath).trimmed() != u"1") {
+        ExternalBrowser::Failure failure;
+        if (m_browser->open(QUrl::fromLocalFile(help).toString(), u"_blank"_s, failure))
+            return;
+    }
     if (!m_help) {
         m_help = new frmHelp(this);
         connect(m_help, &frmHelp::externalLinkClicked, this,

@@ -64,7 +64,7 @@ protected:
         QFile::setPermissions(dir.file(u"chasen.sh"_s),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\nfilename="_s + analyser +
-                                         u"\r\nhost=localhost\r\nport=31000\r\n"_s);
+                                         u"\r\nhost=localhost\r\nport=31000\r\n[help]\r\nwindow=1\r\n"_s);
     }
 
     void start()
@@ -254,6 +254,23 @@ TEST_F(Window, HelpOpensInItsOwnWindowAndFollowsItsLinks)
     // F1 again shows the same window.
     window()->findChild<QAction*>(u"mnuHelpSokuri"_s)->trigger();
     EXPECT_EQ(window()->findChildren<frmHelp*>().size(), 1);
+    EXPECT_EQ(browser.opened.size(), 1);
+}
+
+TEST_F(Window, WithoutTheHelpWindowSettingABrowserThatFailsLeavesTheHelpWindow)
+{
+    writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\n"_s);
+    writeFile(dir.file(u"help/index.html"_s), "<html><body><h1>Help</h1></body></html>");
+    start();
+    browser.fail = true;
+    window()->findChild<QAction*>(u"mnuHelpSokuri"_s)->trigger();
+    EXPECT_EQ(browser.opened,
+              QStringList{QUrl::fromLocalFile(dir.file(u"help/index.html"_s)).toString() +
+                          u" _blank"_s});
+    auto* help = window()->findChild<frmHelp*>(u"frmHelp"_s);
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(messages.criticals.isEmpty());
 }
 
 TEST_F(Window, ABrowserThatFailsIsToldAndTheResultsStay)
