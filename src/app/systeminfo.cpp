@@ -35,7 +35,7 @@ QStringList SystemVersionLines()
     lines.append(u"ICU "_s + QString::fromLatin1(icuText));
     lines.append(u"libxml2 "_s + QString::fromLatin1(LIBXML_DOTTED_VERSION));
     const QString ssl = QSslSocket::sslLibraryVersionString();
-    lines.append(u"OpenSSL: "_s + (ssl.isEmpty() ? u"なし"_s : ssl));
+    lines.append(ssl.isEmpty() ? u"OpenSSL: なし"_s : ssl);
     lines.append(u"zlib "_s + QString::fromLatin1(zlibVersion()));
     lines.append(u"OS: "_s + QSysInfo::prettyProductName() + u" ("_s + QSysInfo::kernelType() +
                  u' ' + QSysInfo::kernelVersion() + u", "_s + QSysInfo::currentCpuArchitecture() +

@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
+#include <QTreeView>
 
 namespace sokuri {
 
@@ -86,6 +89,23 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     dialog.setProxyModel(new JapaneseFileList(&dialog));
+    // Room for the Japanese kinds and the whole dates.
+    dialog.resize(780, 480);
+    if (auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        // The file model sorts a folder as it loads it; through the list's
+        // proxy that sort has to be asked for again once the folder is in.
+        if (auto* files = qobject_cast<QFileSystemModel*>(dialog.proxyModel()->sourceModel())) {
+            QObject::connect(files, &QFileSystemModel::directoryLoaded, list, [list] {
+                list->sortByColumn(list->header()->sortIndicatorSection(),
+                                   list->header()->sortIndicatorOrder());
+            });
+        }
+        const QFontMetrics metrics(list->font());
+        list->header()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("000.0 KB")) + 24);
+        list->header()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("フォルダー")) + 24);
+        list->header()->resizeSection(3,
+                                      metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 24);
+    }
     dialog.setAcceptMode(mode);
     // An open dialog only takes a file that exists; a save dialog asks
     // before it names one that does (QFileDialog's default).
