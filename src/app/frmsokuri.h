@@ -207,17 +207,17 @@ private:
     // the View menu says so.
     ResultsFilterModel* m_filter = nullptr;
     std::unique_ptr<MergedResultsModel> m_merged;
-    QLineEdit* m_filterText = nullptr; // txtFilter
-    QAction* m_mergeAction = nullptr;  // mnuDispMerge
-    QLabel* m_engineStatus = nullptr;  // the status bar's text
+    QLineEdit* m_filterText = nullptr;    // txtFilter
+    QAction* m_mergeAction = nullptr;     // mnuDispMerge
+    QLabel* m_engineStatus = nullptr;     // the status bar's text
     QLabel* m_searchedKeywords = nullptr; // the status bar's keywords
     QStringList m_runKeywords;            // the keywords of the run shown
     bool m_runEndShown = false;           // the status bar tells a run's end
-    QString m_searchedText;            // the input line of the last run
+    QString m_searchedText;               // the input line of the last run
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
     QMenu* m_kindMenu = nullptr; // popListView1Kinds: one entry a kind
-    QPointer<frmHelp> m_help; // the help window, made on the first F1
+    QPointer<frmHelp> m_help;    // the help window, made on the first F1
     ResultsListCommands* m_resultsCommands = nullptr;
     RecentFilesMenu* m_recentMenu = nullptr; // mnuFileRecent
 };

@@ -66,8 +66,8 @@ void frmSokuri::ListView2_ItemClick(const QModelIndex& index)
     // string's blanks into "+". The row's HTML stays as it is.
     QStringList keywords = KeywordsOfText(m_text1->text());
     if (inputState().mode == InputMode::Sentence)
-        keywords = m_text1->text().trimmed() == m_searchedText ? m_run->searchedKeywords()
-                                                               : QStringList();
+        keywords =
+            m_text1->text().trimmed() == m_searchedText ? m_run->searchedKeywords() : QStringList();
     const QString html =
         MarkKeywords(index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(), keywords);
     QString error;
@@ -156,8 +156,9 @@ void frmSokuri::mnuFileExport_Click()
     // The document's own name with .csv; "results.csv" for an untitled one.
     const bool named =
         m_documents && m_documents->docFileName() != DocumentCommands::untitledName();
-    const QString name = named ? QFileInfo(m_documents->docFileName()).completeBaseName() + u".csv"_s
-                               : u"results.csv"_s;
+    const QString name = named
+                             ? QFileInfo(m_documents->docFileName()).completeBaseName() + u".csv"_s
+                             : u"results.csv"_s;
     const QString folder = m_documents ? m_documents->dialogFolder() : m_state.paths.AppPath;
     const QString chosen = m_dialogs->saveFileName(
         {folder, name, {u"CSV (*.csv)"_s, u"HTML (*.html *.htm)"_s}, u"csv"_s});

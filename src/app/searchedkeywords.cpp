@@ -32,8 +32,7 @@ QString RowCountText(int shownRows, int allRows)
     return text;
 }
 
-QString RunEndText(const QList<EngineStatus>& statuses, int shownRows, int allRows,
-                   bool stopped)
+QString RunEndText(const QList<EngineStatus>& statuses, int shownRows, int allRows, bool stopped)
 {
     QStringList failed;
     for (const EngineStatus& status : statuses) {
@@ -47,8 +46,7 @@ QString RunEndText(const QList<EngineStatus>& statuses, int shownRows, int allRo
     return line;
 }
 
-QString RunToolTip(const QStringList& keywords, const QList<EngineStatus>& statuses,
-                   bool stopped)
+QString RunToolTip(const QStringList& keywords, const QList<EngineStatus>& statuses, bool stopped)
 {
     QStringList lines;
     if (!keywords.isEmpty())

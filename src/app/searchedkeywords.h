@@ -20,14 +20,12 @@ QString RowCountText(int shownRows, int allRows);
 // The status bar's line at the end of a run: "中止しました　" first when the
 // user stopped it, the rows, then the engines that failed ("　失敗: dead
 // (接続を拒否されました)、…").
-QString RunEndText(const QList<EngineStatus>& statuses, int shownRows, int allRows,
-                   bool stopped);
+QString RunEndText(const QList<EngineStatus>& statuses, int shownRows, int allRows, bool stopped);
 
 // The status bar's tool tip: the keywords in full on the first line (when the
 // run has them), then one line for every engine with its status. An engine
 // that was still waiting or answering when the run was stopped says
 // "中止" and its rows so far.
-QString RunToolTip(const QStringList& keywords, const QList<EngineStatus>& statuses,
-                   bool stopped);
+QString RunToolTip(const QStringList& keywords, const QList<EngineStatus>& statuses, bool stopped);
 
 } // namespace sokuri

@@ -1,13 +1,13 @@
 #include "cli/commands.h"
 
-#include "common/searchsettings.h"
-#include "common/settings.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "app/systeminfo.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
+#include "common/searchsettings.h"
+#include "common/settings.h"
 #include "documents/documentstate.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultsmodel.h"
@@ -54,8 +54,8 @@ int SearchCommand(const CliContext& context)
     const QCommandLineOption sentence(
         QStringLiteral("sentence"),
         QStringLiteral("Sentence mode: the analyser of sokuri.ini finds the keywords (") +
-            (haveSettings ? AnalyserDescription(chosen) : QStringLiteral("no sokuri.ini")) +
-            u')' + u'.');
+            (haveSettings ? AnalyserDescription(chosen) : QStringLiteral("no sokuri.ini")) + u')' +
+            u'.');
     const QCommandLineOption category(QStringLiteral("category"),
                                       QStringLiteral("Ask every plugin of this kind, its [init] "
                                                      "category (repeatable)."),
@@ -93,9 +93,9 @@ int SearchCommand(const CliContext& context)
         return Usage;
     }
     if (!parser.isSet(all) && !parser.isSet(plugin) && !parser.isSet(category)) {
-        printUsageError(context,
-                        QStringLiteral("no plugin chosen (--plugin NAME, --category KIND or --all)"),
-                        usage);
+        printUsageError(
+            context, QStringLiteral("no plugin chosen (--plugin NAME, --category KIND or --all)"),
+            usage);
         return Usage;
     }
 
@@ -192,7 +192,8 @@ int SearchCommand(const CliContext& context)
     }
     if (messages.failed())
         return Failed;
-    return AllEnginesFailed(context, run.engineStatuses(), results.rowCount()) ? NoEngineAnswered : Done;
+    return AllEnginesFailed(context, run.engineStatuses(), results.rowCount()) ? NoEngineAnswered
+                                                                               : Done;
 }
 
 } // namespace sokuri::cli

@@ -4,14 +4,14 @@
 #include "platform/qtmessagesink.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFont>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QPlainTextEdit>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -70,7 +70,8 @@ frmAbout::frmAbout(QWidget* parent)
     auto* lblVersion = new QLabel(u"ﾊﾞｰｼﾞｮﾝ "_s + QString::fromUtf8(SOKURI_VERSION_TEXT), this);
     lblVersion->setObjectName(u"lblVersion"_s);
 
-    auto* lblDescription = m_description = new QLabel(u"Author : "_s + QString::fromUtf8(SOKURI_AUTHOR_LINE1) + u"\nE-Mail : "_s +
+    auto* lblDescription = m_description =
+        new QLabel(u"Author : "_s + QString::fromUtf8(SOKURI_AUTHOR_LINE1) + u"\nE-Mail : "_s +
                        QString::fromUtf8(SOKURI_AUTHOR_LINE2) + u"\nWWW : "_s +
                        QString::fromUtf8(SOKURI_AUTHOR_LINE3),
                    this);

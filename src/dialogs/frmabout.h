@@ -15,12 +15,12 @@ class MessageSink;
 // What the About box tells of this installation, given by the main window.
 struct AboutFacts
 {
-    QString licence;          // the licence the program is given under
-    QString helpPath;         // the help page
-    QString pluginPath;       // the plugin folder
-    QString settingsPath;     // sokuri.ini
-    QString analyser;         // the analyser the settings choose, in words
-    QString analyserProgram;  // the local analyser program, empty for a server
+    QString licence;               // the licence the program is given under
+    QString helpPath;              // the help page
+    QString pluginPath;            // the plugin folder
+    QString settingsPath;          // sokuri.ini
+    QString analyser;              // the analyser the settings choose, in words
+    QString analyserProgram;       // the local analyser program, empty for a server
     QString analyserVersionOption; // the option that makes it print its version
 };
 

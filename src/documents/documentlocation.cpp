@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace sokuri {
 

@@ -101,10 +101,12 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request,
             });
         }
         const QFontMetrics metrics(list->font());
-        list->header()->resizeSection(1, metrics.horizontalAdvance(QStringLiteral("000.0 KB")) + 24);
-        list->header()->resizeSection(2, metrics.horizontalAdvance(QStringLiteral("フォルダー")) + 24);
-        list->header()->resizeSection(3,
-                                      metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 24);
+        list->header()->resizeSection(1,
+                                      metrics.horizontalAdvance(QStringLiteral("000.0 KB")) + 24);
+        list->header()->resizeSection(2,
+                                      metrics.horizontalAdvance(QStringLiteral("フォルダー")) + 24);
+        list->header()->resizeSection(
+            3, metrics.horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 24);
     }
     dialog.setAcceptMode(mode);
     // An open dialog only takes a file that exists; a save dialog asks

@@ -36,8 +36,7 @@ TEST(StatusText, RowsAndTheEndOfARun)
         {{}, 0, 0, false, u"0 件"_s},
         {{mixed[0]}, 17, 17, false, u"17 件"_s},
         {{mixed[0]}, 17, 34, false, u"17 件 (34 件を統合)"_s},
-        {mixed, 20, 20, false,
-         u"20 件　失敗: busy (HTTP 429 要求が多すぎます)、robot (CAPTCHA)"_s},
+        {mixed, 20, 20, false, u"20 件　失敗: busy (HTTP 429 要求が多すぎます)、robot (CAPTCHA)"_s},
         {{mixed[0], mixed[2]}, 20, 20, true, u"中止しました　20 件"_s},
         {mixed, 12, 20, true,
          u"中止しました　12 件 (20 件を統合)　失敗: busy (HTTP 429 要求が多すぎます)、robot (CAPTCHA)"_s},
@@ -48,18 +47,19 @@ TEST(StatusText, RowsAndTheEndOfARun)
 
 TEST(StatusText, ToolTipHasTheKeywordsThenALineAnEngine)
 {
-    const QList<EngineStatus> statuses = {status(u"alpha"_s, EngineStatus::Done, 2),
-                                          status(u"slow"_s, EngineStatus::Receiving, 3),
-                                          status(u"later"_s, EngineStatus::Waiting, 0),
-                                          status(u"dead"_s, EngineStatus::Failed, 0, u"時間切れ"_s)};
+    const QList<EngineStatus> statuses = {
+        status(u"alpha"_s, EngineStatus::Done, 2), status(u"slow"_s, EngineStatus::Receiving, 3),
+        status(u"later"_s, EngineStatus::Waiting, 0),
+        status(u"dead"_s, EngineStatus::Failed, 0, u"時間切れ"_s)};
     const QStringList keywords = {u"夏目"_s, u"漱石"_s, u"小説"_s};
-    EXPECT_EQ(RunToolTip(keywords, statuses, false).split(u'\n'),
-              (QStringList{u"検索語: 夏目 漱石 小説"_s, u"alpha: 完了 (2 件)"_s,
-                           u"slow: 受信中 (3 件)"_s, u"later: 待機中"_s, u"dead: 失敗: 時間切れ"_s}));
+    EXPECT_EQ(
+        RunToolTip(keywords, statuses, false).split(u'\n'),
+        (QStringList{u"検索語: 夏目 漱石 小説"_s, u"alpha: 完了 (2 件)"_s, u"slow: 受信中 (3 件)"_s,
+                     u"later: 待機中"_s, u"dead: 失敗: 時間切れ"_s}));
     // Stopped: what was still going says so, with its rows so far.
-    EXPECT_EQ(RunToolTip(keywords, statuses, true).split(u'\n'),
-              (QStringList{u"検索語: 夏目 漱石 小説"_s, u"alpha: 完了 (2 件)"_s,
-                           u"slow: 中止 (3 件)"_s, u"later: 中止 (0 件)"_s,
-                           u"dead: 失敗: 時間切れ"_s}));
+    EXPECT_EQ(
+        RunToolTip(keywords, statuses, true).split(u'\n'),
+        (QStringList{u"検索語: 夏目 漱石 小説"_s, u"alpha: 完了 (2 件)"_s, u"slow: 中止 (3 件)"_s,
+                     u"later: 中止 (0 件)"_s, u"dead: 失敗: 時間切れ"_s}));
     EXPECT_EQ(RunToolTip({}, {}, false), QString());
 }

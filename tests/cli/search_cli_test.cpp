@@ -18,9 +18,9 @@
 
 #include <csignal>
 #include <memory>
-#include <vector>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <vector>
 
 using namespace sokuri;
 using namespace sokuri::test;
@@ -290,7 +290,8 @@ TEST_F(CliSearch, EveryEngineFailingExitsThreeWithTheCauses)
     EXPECT_EQ(finish(), 3) << err.toStdString();
     EXPECT_TRUE(out.isEmpty()) << out.toStdString();
     const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
-    const qsizetype told = lines.indexOf(u"sokuri-cli: どのエンジンからも結果が得られませんでした。"_s);
+    const qsizetype told =
+        lines.indexOf(u"sokuri-cli: どのエンジンからも結果が得られませんでした。"_s);
     ASSERT_GE(told, 0) << err.toStdString();
     ASSERT_EQ(lines.size(), told + 3) << err.toStdString();
     EXPECT_TRUE(lines[told + 1].startsWith(u"  busy: 失敗: HTTP 429"_s)) << err.toStdString();
@@ -312,7 +313,9 @@ TEST_F(CliSearch, CategoryAsksEveryPluginOfThatKind)
         QString plugin;
         QString category;
     };
-    const Kind kinds[] = {{u"paper1"_s, u"論文"_s}, {u"paper2"_s, u"論文"_s}, {u"web"_s, u"ウェブ"_s},
+    const Kind kinds[] = {{u"paper1"_s, u"論文"_s},
+                          {u"paper2"_s, u"論文"_s},
+                          {u"web"_s, u"ウェブ"_s},
                           {u"plain"_s, {}}};
     std::vector<std::unique_ptr<TestEngine>> engines;
     for (const Kind& kind : kinds) {

@@ -142,9 +142,9 @@ TEST_F(About, TheFactsOfTheInstallationAndTheVersionsOfEverything)
     EXPECT_TRUE(box->isReadOnly());
     ASSERT_TRUE(complete.count() == 1 || complete.wait(HangGuardMs));
     const QStringList info = box->toPlainText().split(u'\n');
-    for (const QString& start : {u"Sokuri 0.9.3"_s, u"Qt 6."_s, u"ICU "_s, u"libxml2 2."_s,
-                                 u"OpenSSL"_s, u"zlib 1."_s, u"OS: "_s,
-                                 u"解析: MeCab (/usr/bin/mecab)"_s, u"解析プログラム: mecab of "_s}) {
+    for (const QString& start :
+         {u"Sokuri 0.9.3"_s, u"Qt 6."_s, u"ICU "_s, u"libxml2 2."_s, u"OpenSSL"_s, u"zlib 1."_s,
+          u"OS: "_s, u"解析: MeCab (/usr/bin/mecab)"_s, u"解析プログラム: mecab of "_s}) {
         EXPECT_TRUE(std::any_of(info.begin(), info.end(),
                                 [&](const QString& line) { return line.startsWith(start); }))
             << start.toStdString() << " not in " << box->toPlainText().toStdString();

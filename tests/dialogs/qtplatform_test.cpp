@@ -13,8 +13,8 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
 #include <QTranslator>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -173,8 +173,7 @@ TEST_F(QtPlatform, TheFileListIsJapaneseAndProgramsAreShown)
         }
         return -1;
     };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return row(u"sub"_s) >= 0 && row(u"mecab"_s) >= 0; },
-                                60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row(u"sub"_s) >= 0 && row(u"mecab"_s) >= 0; }, 60000));
     const auto cell = [&](const QString& name, int column) {
         return model->index(row(name), column, list->rootIndex()).data().toString();
     };

@@ -194,12 +194,13 @@ TEST_F(Catalogue, KindsAreListedOnceAndTickedOrClearedTogether)
 
     QSignalSpy marks(&catalogue, &PluginCatalogue::checkMarksChanged);
     catalogue.setCheckedByCategory(u"論文"_s, true);
-    EXPECT_EQ(names(), (QStringList{u"arxiv*"_s, u"bing"_s, u"crossref*"_s, u"demo"_s,
-                                    u"jstage*"_s}));
+    EXPECT_EQ(names(),
+              (QStringList{u"arxiv*"_s, u"bing"_s, u"crossref*"_s, u"demo"_s, u"jstage*"_s}));
     EXPECT_EQ(marks.count(), 3);
     catalogue.setChecked(1, true);
     catalogue.setCheckedByCategory(u"論文"_s, false);
-    EXPECT_EQ(names(), (QStringList{u"arxiv"_s, u"bing*"_s, u"crossref"_s, u"demo"_s, u"jstage"_s}));
+    EXPECT_EQ(names(),
+              (QStringList{u"arxiv"_s, u"bing*"_s, u"crossref"_s, u"demo"_s, u"jstage"_s}));
     catalogue.setCheckedByCategory(u"書籍"_s, true); // no such kind: nothing changes
     EXPECT_EQ(catalogue.checkedNames(), QStringList{u"bing"_s});
 }

@@ -60,20 +60,23 @@ protected:
     {
         paths = ResolveAppPaths(dir.path());
         // The analyser's command file, as the application folder holds it.
-        EXPECT_TRUE(QFile::copy(QStringLiteral(SOKURI_APP_DIR "/chasen.sh"), dir.file(u"chasen.sh"_s)));
+        EXPECT_TRUE(
+            QFile::copy(QStringLiteral(SOKURI_APP_DIR "/chasen.sh"), dir.file(u"chasen.sh"_s)));
         QFile::setPermissions(dir.file(u"chasen.sh"_s),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\nfilename="_s + analyser +
-                                         u"\r\nhost=localhost\r\nport=31000\r\n[help]\r\nwindow=1\r\n"_s);
+        writeSjisFile(paths.IniPath,
+                      u"[chasen]\r\ntype=0\r\nfilename="_s + analyser +
+                          u"\r\nhost=localhost\r\nport=31000\r\n[help]\r\nwindow=1\r\n"_s);
     }
 
     void start()
     {
         startUp = std::make_unique<StartUp>();
         const QString key = u"sokuri-test-"_s + QUuid::createUuid().toString(QUuid::Id128);
-        ASSERT_EQ(startUp->start({dir.path(), QStringLiteral(SOKURI_APP_DIR), key,
-                                  {&messages, &dialogs, &browser}}),
-                  StartUp::Outcome::Running);
+        ASSERT_EQ(
+            startUp->start(
+                {dir.path(), QStringLiteral(SOKURI_APP_DIR), key, {&messages, &dialogs, &browser}}),
+            StartUp::Outcome::Running);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
     }
 
@@ -84,14 +87,16 @@ protected:
         EXPECT_NE(found, nullptr) << name.toStdString();
         return found;
     }
-    QTreeView* list(const char* name) const { return control<QTreeView>(QString::fromLatin1(name)); }
+    QTreeView* list(const char* name) const
+    {
+        return control<QTreeView>(QString::fromLatin1(name));
+    }
     ElidedLabel* status(const char* name) const
     {
         return control<ElidedLabel>(QString::fromLatin1(name));
     }
 
-    TestEngine& engine(const EnginePage& page, const QString& plugin,
-                       const QString& moreInit = {})
+    TestEngine& engine(const EnginePage& page, const QString& plugin, const QString& moreInit = {})
     {
         engines.push_back(std::make_unique<TestEngine>());
         EXPECT_TRUE(engines.back()->listen());
@@ -264,9 +269,9 @@ TEST_F(Window, WithoutTheHelpWindowSettingABrowserThatFailsLeavesTheHelpWindow)
     start();
     browser.fail = true;
     window()->findChild<QAction*>(u"mnuHelpSokuri"_s)->trigger();
-    EXPECT_EQ(browser.opened,
-              QStringList{QUrl::fromLocalFile(dir.file(u"help/index.html"_s)).toString() +
-                          u" _blank"_s});
+    EXPECT_EQ(
+        browser.opened,
+        QStringList{QUrl::fromLocalFile(dir.file(u"help/index.html"_s)).toString() + u" _blank"_s});
     auto* help = window()->findChild<frmHelp*>(u"frmHelp"_s);
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
