@@ -1,14 +1,16 @@
 #include "app/frmsokuri.h"
 
 #include "app/pluginlistrests.h"
-
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
+#include "app/systeminfo.h"
 #include "app/windowgeometry.h"
+#include "common/inifile.h"
 #include "common/searchsettings.h"
 #include "dialogs/frmabout.h"
+#include "dialogs/frmhelp.h"
 #include "dialogs/frmoptions.h"
 #include "dialogs/frmpluginmanager.h"
 #include "dialogs/frmpluginupdate.h"
@@ -41,6 +43,10 @@
 namespace sokuri {
 
 using namespace Qt::StringLiterals;
+
+#ifndef SOKURI_LICENCE
+#define SOKURI_LICENCE ""
+#endif
 
 frmSokuri::frmSokuri(const Platform& platform, QWidget* parent)
     : QMainWindow(parent)
@@ -93,19 +99,17 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     m_run->setChasenSettings(m_settings);
     m_run->setDefaultTimeout(LoadSearchTimeout(m_state.paths));
     m_run->setSearchSettings(LoadSearchSettings(m_state.paths));
-    connect(m_run.get(), &SearchRun::finished, this, [this] {
-        m_engineStatus->setToolTip(m_engineStatus->text());
-        m_engineStatus->setText(DescribeRunEnd(m_run->engineStatuses(), m_results.rowCount()));
-    });
+    connect(m_run.get(), &SearchRun::finished, this, &frmSokuri::showRunEnd);
     connect(m_run.get(), &SearchRun::started, this, &frmSokuri::searchStarted);
     connect(m_run.get(), &SearchRun::canStopChanged, m_cancel, &QPushButton::setEnabled);
     connect(m_run.get(), &SearchRun::finished, this, &frmSokuri::EndSearch);
     connect(m_run.get(), &SearchRun::engineStatusChanged, this, &frmSokuri::showEngineStatuses);
-    connect(m_run.get(), &SearchRun::started, m_engineStatus, &QLabel::clear);
-    auto* searched = new QLabel(this);
-    searched->setObjectName(u"searchedKeywords"_s);
-    statusBar()->insertWidget(0, searched);
-    connect(m_run.get(), &SearchRun::started, searched, &QLabel::clear);
+    connect(m_run.get(), &SearchRun::started, this, &frmSokuri::clearRunStatus);
+    connect(m_run.get(), &SearchRun::keywordsChosen, this, [this](const QStringList& words) {
+        m_runKeywords = words;
+        m_searchedKeywords->setText(SearchedKeywordsText(words));
+        setStatusToolTip(RunToolTip(m_runKeywords, m_run->engineStatuses(), false));
+    });
     // Resting engines in the plugin list, its pop-up's 再開 and ブラウザで開く.
     auto* rests =
         new PluginListRests(m_state.paths, *m_listView1, *m_popup,
@@ -113,9 +117,6 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     rests->setObjectName(u"PluginListRests"_s);
     connect(m_run.get(), &SearchRun::restsChanged, rests, &PluginListRests::refresh);
     connect(m_run.get(), &SearchRun::finished, rests, &PluginListRests::refresh);
-    connect(
-        m_run.get(), &SearchRun::keywordsChosen, searched,
-        [searched](const QStringList& words) { searched->setText(SearchedKeywordsText(words)); });
 
     m_documents = std::make_unique<DocumentCommands>(m_state.paths, m_catalogue, m_results,
                                                      *m_dialogs, *m_messages);
@@ -124,6 +125,9 @@ bool frmSokuri::Form_Load(const LoadOptions& options)
     connect(m_documents.get(), &DocumentCommands::documentUsed, m_recentMenu,
             &RecentFilesMenu::add);
     m_recentMenu->load(m_state.paths.IniPath);
+    // The file dialogs start where the most recent document is.
+    if (!m_recentMenu->paths().isEmpty())
+        m_documents->setLastFolder(QFileInfo(m_recentMenu->paths().first()).absolutePath());
 
     mnuFileNew_Click();
     Form_Resize();
@@ -192,14 +196,50 @@ void frmSokuri::mnuHelpSokuri_Click()
     // user's folder.
     if (!QFileInfo::exists(help) && !m_programDir.isEmpty())
         help = m_programDir + u"/help/index.html";
-    OpenInBrowser(QUrl::fromLocalFile(help).toString(), u"_blank"_s);
+    // sokuri.ini's help/window=1 (the shipped settings) opens the help in a
+    // window of the program's own, needing no web browser. Without it the
+    // desktop's browser is asked first, and the program's window serves when
+    // that browser cannot be reached.
+    if (GetIniString(u"help"_s, u"window"_s, m_state.paths.IniPath).trimmed() != u"1") {
+        ExternalBrowser::Failure failure;
+        if (m_browser->open(QUrl::fromLocalFile(help).toString(), u"_blank"_s, failure))
+            return;
+    }
+    if (!m_help) {
+        m_help = new frmHelp(this);
+        connect(m_help, &frmHelp::externalLinkClicked, this,
+                [this](const QUrl& url) { OpenInBrowser(url.toString(), u"_blank"_s); });
+    }
+    m_help->showPage(help);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void frmSokuri::mnuHelpVersion_Click()
 {
     frmAbout about(this);
     about.setMessageSink(m_messages);
+    about.setFacts(aboutFacts());
     about.exec();
+}
+
+AboutFacts frmSokuri::aboutFacts() const
+{
+    AboutFacts facts;
+    facts.licence = QString::fromUtf8(SOKURI_LICENCE);
+    if (facts.licence.isEmpty())
+        facts.licence = u"(このビルドには記されていません)"_s;
+    facts.helpPath = m_state.paths.HelpPath;
+    if (!QFileInfo::exists(facts.helpPath) && !m_programDir.isEmpty())
+        facts.helpPath = m_programDir + u"/help/index.html";
+    facts.pluginPath = m_state.paths.PluginPath;
+    facts.settingsPath = m_state.paths.IniPath;
+    facts.analyser = AnalyserDescription(m_settings);
+    facts.analyserVersionOption = AnalyserVersionOption(m_settings);
+    if (!facts.analyserVersionOption.isEmpty())
+        facts.analyserProgram = m_settings.filename;
+    return facts;
 }
 
 void frmSokuri::closeEvent(QCloseEvent* event)

@@ -7,6 +7,7 @@
 #include "searchplugins/plugincatalogue.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -30,6 +31,8 @@ namespace sokuri {
 
 class DocumentCommands;
 class EntryKeywords;
+class frmHelp;
+struct AboutFacts;
 class ExternalBrowser;
 class RecentFilesMenu;
 class ResultsListCommands;
@@ -162,11 +165,16 @@ private:
     void mnuDispPluginupdate_Click();
     void mnuDispPluginManager_Click();
     void popListView1Remove_Click();
+    void fillKindMenu();
     void mnuHelpSokuri_Click();
     void mnuHelpVersion_Click();
+    AboutFacts aboutFacts() const;
     void reloadSettings();
     void mnuDispMerge_Click();
     void showEngineStatuses();
+    void showRunEnd();
+    void clearRunStatus();
+    void setStatusToolTip(const QString& tip);
     void mnuFileExport_Click();
 
     // The desktop's own platform objects, for the members not given.
@@ -206,12 +214,17 @@ private:
     // the View menu says so.
     ResultsFilterModel* m_filter = nullptr;
     std::unique_ptr<MergedResultsModel> m_merged;
-    QLineEdit* m_filterText = nullptr; // txtFilter
-    QAction* m_mergeAction = nullptr;  // mnuDispMerge
-    QLabel* m_engineStatus = nullptr;  // the status bar's text
-    QString m_searchedText;            // the input line of the last run
+    QLineEdit* m_filterText = nullptr;    // txtFilter
+    QAction* m_mergeAction = nullptr;     // mnuDispMerge
+    QLabel* m_engineStatus = nullptr;     // the status bar's text
+    QLabel* m_searchedKeywords = nullptr; // the status bar's keywords
+    QStringList m_runKeywords;            // the keywords of the run shown
+    bool m_runEndShown = false;           // the status bar tells a run's end
+    QString m_searchedText;               // the input line of the last run
     QTextBrowser* m_webBrowser1 = nullptr;
     QMenu* m_popup = nullptr;
+    QMenu* m_kindMenu = nullptr; // popListView1Kinds: one entry a kind
+    QPointer<frmHelp> m_help;    // the help window, made on the first F1
     ResultsListCommands* m_resultsCommands = nullptr;
     RecentFilesMenu* m_recentMenu = nullptr; // mnuFileRecent
 };

@@ -37,6 +37,7 @@ void frmSokuri::mnuFileNew_Click()
         return;
     BusyPointer busy;
     setInputState(m_documents->newDocument());
+    clearRunStatus();
     UpdateExecButton();
 }
 
@@ -47,6 +48,7 @@ void frmSokuri::mnuFileOpen_Click()
     InputState input = inputState();
     if (m_documents->open(input)) {
         setInputState(input);
+        clearRunStatus();
         UpdateExecButton();
     }
 }
@@ -70,6 +72,7 @@ void frmSokuri::openDocumentFile(const QString& path)
     InputState input = inputState();
     if (m_documents->openFile(path, input)) {
         setInputState(input);
+        clearRunStatus();
         UpdateExecButton();
     }
 }

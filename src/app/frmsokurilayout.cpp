@@ -1,5 +1,7 @@
 #include "app/frmsokuri.h"
 
+#include "app/elidedlabel.h"
+
 #include "app/documentdropfilter.h"
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
@@ -216,9 +218,13 @@ void frmSokuri::buildControls()
     connect(clearShortcut, &QShortcut::activated, m_filterText, &QLineEdit::clear);
 
     // Every engine of the run and what became of it; it stays after the run.
-    m_engineStatus = new QLabel(this);
+    // Both cut what does not fit with "…"; the tool tip holds it all.
+    m_searchedKeywords = new ElidedLabel(this);
+    m_searchedKeywords->setObjectName(u"searchedKeywords"_s);
+    statusBar()->addWidget(m_searchedKeywords, 2);
+    m_engineStatus = new ElidedLabel(this);
     m_engineStatus->setObjectName(u"engineStatus"_s);
-    statusBar()->addWidget(m_engineStatus, 1);
+    statusBar()->addWidget(m_engineStatus, 3);
 
     QWidget::setTabOrder(m_text1, m_option1);
     QWidget::setTabOrder(m_option1, m_option2);
@@ -317,8 +323,9 @@ void frmSokuri::openAnimation(const QString& path)
         m_animation1->clear();
         return;
     }
+    // Shown only while a run goes: a still frame of a spinner would read as
+    // "loading" when the window is idle.
     m_movie->setScaledSize(m_animation1->size());
-    m_animation1->setMovie(m_movie);
     m_movie->jumpToFrame(0);
 }
 

@@ -95,6 +95,9 @@ void frmSokuri::buildMenus()
     QAction* remove = m_popup->addAction(u"削除"_s);
     remove->setObjectName(u"popListView1Remove"_s);
     connect(remove, &QAction::triggered, this, &frmSokuri::popListView1Remove_Click);
+    // Every engine of one kind ticked or cleared at once; filled when shown.
+    m_kindMenu = m_popup->addMenu(u"種類でまとめて選ぶ"_s);
+    m_kindMenu->setObjectName(u"popListView1Kinds"_s);
 }
 
 } // namespace sokuri

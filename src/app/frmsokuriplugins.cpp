@@ -25,7 +25,9 @@
 #include "retrieval/resultsfilter.h"
 #include "searchplugins/pluginstore.h"
 
+#include <QAction>
 #include <QItemSelectionModel>
+#include <QMenu>
 #include <QTreeView>
 
 namespace sokuri {
@@ -39,7 +41,27 @@ void frmSokuri::ListView1_MouseDown(const QPoint& position)
         return;
     m_listView1->selectionModel()->setCurrentIndex(entry, QItemSelectionModel::ClearAndSelect |
                                                               QItemSelectionModel::Rows);
+    fillKindMenu();
     m_popup->popup(m_listView1->viewport()->mapToGlobal(position));
+}
+
+void frmSokuri::fillKindMenu()
+{
+    // One entry a kind, ticked when every engine of it is: choosing it ticks
+    // them all, or clears them all when they were.
+    m_kindMenu->clear();
+    const QStringList kinds = m_catalogue.categories();
+    for (const QString& kind : kinds) {
+        bool all = true;
+        for (const CatalogueEntry& entry : m_catalogue.entries())
+            all = all && (entry.category != kind || entry.checked);
+        QAction* choose = m_kindMenu->addAction(kind);
+        choose->setCheckable(true);
+        choose->setChecked(all);
+        connect(choose, &QAction::triggered, this,
+                [this, kind, all] { m_catalogue.setCheckedByCategory(kind, !all); });
+    }
+    m_kindMenu->menuAction()->setVisible(!kinds.isEmpty());
 }
 
 void frmSokuri::OpenPluginSite(const QString& target)

@@ -4,6 +4,7 @@
 
 #include "app/recentfilesmenu.h"
 #include "app/resultslistcommands.h"
+#include "app/searchedkeywords.h"
 #include "app/searchrun.h"
 #include "app/windowgeometry.h"
 #include "dialogs/frmabout.h"
@@ -46,7 +47,8 @@ constexpr qint64 MaxPageBytes = 16 * 1024 * 1024;
 
 void frmSokuri::OpenInBrowser(const QString& url, const QString& target)
 {
-    // A browser that cannot be reached is reported; the program goes on.
+    // A browser that cannot be reached is reported; the program goes on, so
+    // unsaved results are not lost.
     ExternalBrowser::Failure failure;
     if (!m_browser->open(url, target, failure))
         m_messages->critical({failure.source + u'\r' + failure.description,
@@ -58,14 +60,16 @@ void frmSokuri::ListView2_ItemClick(const QModelIndex& index)
     if (!index.isValid())
         return;
     // The page marks the keywords: the input line's words, or in sentence
-    // mode those the analysis found for this very text (a document of
-    // another sentence has no analysed keywords until it is searched); the
-    // row's HTML stays as it is.
-    QString keywords = m_text1->text();
+    // mode the words the analysis chose for this very text (a document of
+    // another sentence has no analysed keywords until it is searched). The
+    // word list, not the keyword string: the request builder turns the
+    // string's blanks into "+". The row's HTML stays as it is.
+    QStringList keywords = KeywordsOfText(m_text1->text());
     if (inputState().mode == InputMode::Sentence)
-        keywords = keywords.trimmed() == m_searchedText ? m_run->keywordString() : QString();
-    const QString html = MarkKeywords(
-        index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(), KeywordsOfText(keywords));
+        keywords =
+            m_text1->text().trimmed() == m_searchedText ? m_run->searchedKeywords() : QStringList();
+    const QString html =
+        MarkKeywords(index.siblingAtColumn(0).data(ResultsModel::HtmlRole).toString(), keywords);
     QString error;
     if (!WriteResultPage(m_state.paths.TmpPath, html, &error)) {
         m_messages->critical({error, u"Sokuri"_s});
@@ -108,6 +112,8 @@ void frmSokuri::mnuDispMerge_Click()
     if (LoadSearchSettings(m_state.paths).merge != m_mergeAction->isChecked())
         SaveMergeChoice(m_state.paths, m_mergeAction->isChecked());
     showSortIndicator();
+    if (m_runEndShown && m_run && !m_run->isRunning())
+        showRunEnd();
 }
 
 void frmSokuri::showEngineStatuses()
@@ -116,22 +122,56 @@ void frmSokuri::showEngineStatuses()
     for (const EngineStatus& status : m_run->engineStatuses())
         parts.append(status.plugin + u": "_s + DescribeStatus(status));
     m_engineStatus->setText(parts.join(u"　"_s));
+    setStatusToolTip(RunToolTip(m_runKeywords, m_run->engineStatuses(), false));
+}
+
+void frmSokuri::showRunEnd()
+{
+    // The merged view counts the rows it shows and says how many it joined.
+    const int shown = m_merged ? m_merged->rowCount() : m_results.rowCount();
+    const bool stopped = m_run->stoppedByUser();
+    m_engineStatus->setText(
+        RunEndText(m_run->engineStatuses(), shown, m_results.rowCount(), stopped));
+    setStatusToolTip(RunToolTip(m_runKeywords, m_run->engineStatuses(), stopped));
+    m_runEndShown = true;
+}
+
+void frmSokuri::clearRunStatus()
+{
+    m_runKeywords.clear();
+    m_searchedKeywords->clear();
+    m_engineStatus->clear();
+    setStatusToolTip({});
+    m_runEndShown = false;
+}
+
+void frmSokuri::setStatusToolTip(const QString& tip)
+{
+    m_searchedKeywords->setToolTip(tip);
+    m_engineStatus->setToolTip(tip);
 }
 
 void frmSokuri::mnuFileExport_Click()
 {
-    const QString folder =
-        m_documents && m_documents->docFileName() != DocumentCommands::untitledName()
-            ? QFileInfo(m_documents->docFileName()).absolutePath()
-            : m_state.paths.AppPath;
+    // The document's own name with .csv; "results.csv" for an untitled one.
+    const bool named =
+        m_documents && m_documents->docFileName() != DocumentCommands::untitledName();
+    const QString name = named
+                             ? QFileInfo(m_documents->docFileName()).completeBaseName() + u".csv"_s
+                             : u"results.csv"_s;
+    const QString folder = m_documents ? m_documents->dialogFolder() : m_state.paths.AppPath;
     const QString chosen = m_dialogs->saveFileName(
-        {folder, u"results.csv"_s, {u"CSV (*.csv)"_s, u"HTML (*.html *.htm)"_s}, u"csv"_s});
+        {folder, name, {u"CSV (*.csv)"_s, u"HTML (*.html *.htm)"_s}, u"csv"_s});
     if (chosen.isEmpty())
         return;
     QString error;
     const QString heading = u"Sokuri: "_s + m_text1->text();
-    if (!ExportResults(chosen, m_resultsCommands->shownRows(), heading, &error))
+    if (!ExportResults(chosen, m_resultsCommands->shownRows(), heading, &error)) {
         m_messages->critical({error, u"Sokuri"_s});
+        return;
+    }
+    if (m_documents)
+        m_documents->setLastFolder(QFileInfo(chosen).absolutePath());
 }
 
 } // namespace sokuri

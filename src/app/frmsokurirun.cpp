@@ -23,6 +23,7 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMovie>
 #include <QPushButton>
@@ -72,8 +73,10 @@ void frmSokuri::Exec_Click()
 
 void frmSokuri::searchStarted(const QString& trimmedText)
 {
-    if (m_movie && m_movie->isValid())
+    if (m_movie && m_movie->isValid()) {
+        m_animation1->setMovie(m_movie);
         m_movie->start();
+    }
     setInputEnabled(false);
     blankViewer();
     m_cancel->setEnabled(m_run->canStop());
@@ -97,6 +100,7 @@ void frmSokuri::EndSearch()
         m_movie->stop();
         m_movie->jumpToFrame(0);
     }
+    m_animation1->clear();
 }
 
 void frmSokuri::setInputEnabled(bool enabled)

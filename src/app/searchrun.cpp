@@ -95,6 +95,7 @@ void SearchRun::start(InputMode mode, const QString& text)
         m_analyser->close();
 
     m_searchStopped = false;
+    m_stoppedByUser = false;
     m_dispatching = true;
     m_waitingForConnection = false;
     m_statuses.clear();
@@ -252,6 +253,7 @@ void SearchRun::stop()
         return;
     setCanStop(false);
     m_searchStopped = true;
+    m_stoppedByUser = true;
     m_dispatching = false;
     // The request that the pause was holding back is not sent: after Stop no
     // new engine is asked.

@@ -84,6 +84,8 @@ public:
     bool searchStopped() const { return m_searchStopped; }
     bool dispatching() const { return m_dispatching; }
     bool canStop() const { return m_canStop; }
+    // Whether the current or last run was ended by the Stop button.
+    bool stoppedByUser() const { return m_stoppedByUser; }
 
     // The keywords the current or last run searched with: the analyser's
     // choice in sentence mode, the fields in keyword mode.
@@ -141,6 +143,7 @@ private:
     bool m_searchStopped = false;
     bool m_dispatching = false;
     bool m_canStop = false;
+    bool m_stoppedByUser = false;
     bool m_waitingForConnection = false;
 
     KeywordList m_keywords;                          // keyword mode

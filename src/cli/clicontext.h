@@ -10,9 +10,10 @@
 namespace sokuri::cli {
 
 enum ExitCode : int {
-    Done = 0,   // the command did its work
-    Failed = 1, // the command failed; the reason is on standard error
-    Usage = 2,  // the command line was wrong
+    Done = 0,             // the command did its work
+    Failed = 1,           // the command failed; the reason is on standard error
+    Usage = 2,            // the command line was wrong
+    NoEngineAnswered = 3, // search: every engine asked failed; the causes on standard error
 };
 
 // What every command gets: the application folder it works in, its own

@@ -26,7 +26,9 @@ const char* const UsageText = "usage: sokuri-cli [--app-dir DIR] COMMAND ...\n"
                               "options:\n"
                               "  --app-dir DIR   the application folder to work in\n"
                               "  -h, --help      this usage; after a command, the command's own\n"
-                              "  --version       the program's version\n";
+                              "  --version       the program's version\n"
+                              "exit status: 0 done, 1 failed, 2 wrong usage, 3 a search whose\n"
+                              "  every engine failed (the causes on standard error)\n";
 
 using Command = std::function<int(const CliContext&)>;
 

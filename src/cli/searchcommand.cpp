@@ -2,6 +2,7 @@
 
 #include "app/searchedkeywords.h"
 #include "app/searchrun.h"
+#include "app/systeminfo.h"
 #include "cli/interruptwatcher.h"
 #include "cli/rowformat.h"
 #include "cli/streammessages.h"
@@ -21,19 +22,46 @@ namespace sokuri::cli {
 namespace {
 
 const char* const SearchUsage =
-    "search [--keywords | --sentence] [--plugin NAME]... [--all] "
+    "search [--keywords | --sentence] [--plugin NAME]... [--category KIND]... [--all] "
     "[--format table|tsv|jsonl|csv] [--save FILE.skr] [--timeout SECONDS] "
     "[--merge] [--ignore-rests] TEXT";
+
+// Whether every engine the run asked failed and none gave a row (an engine
+// cut off by its time-out keeps the rows it sent); the causes are then
+// written one engine a line.
+bool AllEnginesFailed(const CliContext& context, const QList<EngineStatus>& statuses, int rows)
+{
+    if (statuses.isEmpty() || rows > 0)
+        return false;
+    for (const EngineStatus& status : statuses) {
+        if (status.kind != EngineStatus::Failed && status.kind != EngineStatus::Skipped)
+            return false;
+    }
+    context.err << "sokuri-cli: どのエンジンからも結果が得られませんでした。" << Qt::endl;
+    for (const EngineStatus& status : statuses)
+        context.err << "  " << status.plugin << ": " << DescribeStatus(status) << Qt::endl;
+    return true;
+}
 
 } // namespace
 
 int SearchCommand(const CliContext& context)
 {
     QCommandLineParser parser;
+    // The help names the analyser that sokuri.ini chooses.
+    ChasenSettings chosen;
+    const bool haveSettings = LoadSettings(context.paths, chosen, nullptr);
     const QCommandLineOption keywords(QStringLiteral("keywords"),
                                       QStringLiteral("Keyword mode (the default)."));
-    const QCommandLineOption sentence(QStringLiteral("sentence"),
-                                      QStringLiteral("Sentence mode: ChaSen finds the keywords."));
+    const QCommandLineOption sentence(
+        QStringLiteral("sentence"),
+        QStringLiteral("Sentence mode: the analyser of sokuri.ini finds the keywords (") +
+            (haveSettings ? AnalyserDescription(chosen) : QStringLiteral("no sokuri.ini")) + u')' +
+            u'.');
+    const QCommandLineOption category(QStringLiteral("category"),
+                                      QStringLiteral("Ask every plugin of this kind, its [init] "
+                                                     "category (repeatable)."),
+                                      QStringLiteral("KIND"));
     const QCommandLineOption plugin(QStringLiteral("plugin"),
                                     QStringLiteral("Ask this plugin (repeatable)."),
                                     QStringLiteral("NAME"));
@@ -55,7 +83,7 @@ int SearchCommand(const CliContext& context)
     const QCommandLineOption ignoreRests(
         QStringLiteral("ignore-rests"),
         QStringLiteral("Ask resting engines too (their rests still follow the answers)."));
-    parser.addOptions({keywords, sentence, plugin, all, format, save, timeout, merge, ignoreRests});
+    parser.addOptions({keywords, sentence, plugin, category, all, format, save, timeout, merge, ignoreRests});
     const QString usage = QString::fromLatin1(SearchUsage);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;
@@ -69,9 +97,10 @@ int SearchCommand(const CliContext& context)
         printUsageError(context, QStringLiteral("unknown format ") + parser.value(format), usage);
         return Usage;
     }
-    if (!parser.isSet(all) && !parser.isSet(plugin)) {
-        printUsageError(context, QStringLiteral("no plugin chosen (--plugin NAME or --all)"),
-                        usage);
+    if (!parser.isSet(all) && !parser.isSet(plugin) && !parser.isSet(category)) {
+        printUsageError(
+            context, QStringLiteral("no plugin chosen (--plugin NAME, --category KIND or --all)"),
+            usage);
         return Usage;
     }
 
@@ -106,6 +135,15 @@ int SearchCommand(const CliContext& context)
             context.err << "sokuri-cli: " << name << " というプラグインがありません。" << Qt::endl;
             return Failed;
         }
+    }
+
+    for (const QString& kind : parser.values(category)) {
+        if (!catalogue.categories().contains(kind)) {
+            context.err << "sokuri-cli: 「" << kind << "」という種類のプラグインがありません。"
+                        << Qt::endl;
+            return Failed;
+        }
+        catalogue.setCheckedByCategory(kind, true);
     }
 
     ResultsModel results;
@@ -164,7 +202,10 @@ int SearchCommand(const CliContext& context)
             return Failed;
         }
     }
-    return messages.failed() ? Failed : Done;
+    if (messages.failed())
+        return Failed;
+    return AllEnginesFailed(context, run.engineStatuses(), results.rowCount()) ? NoEngineAnswered
+                                                                               : Done;
 }
 
 } // namespace sokuri::cli

@@ -1,13 +1,17 @@
 #include "dialogs/frmabout.h"
 
+#include "app/systeminfo.h"
 #include "platform/qtmessagesink.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFont>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -66,7 +70,7 @@ frmAbout::frmAbout(QWidget* parent)
     auto* lblVersion = new QLabel(u"ﾊﾞｰｼﾞｮﾝ "_s + QString::fromUtf8(SOKURI_VERSION_TEXT), this);
     lblVersion->setObjectName(u"lblVersion"_s);
 
-    auto* lblDescription =
+    auto* lblDescription = m_description =
         new QLabel(u"Author : "_s + QString::fromUtf8(SOKURI_AUTHOR_LINE1) + u"\nE-Mail : "_s +
                        QString::fromUtf8(SOKURI_AUTHOR_LINE2) + u"\nWWW : "_s +
                        QString::fromUtf8(SOKURI_AUTHOR_LINE3),
@@ -105,6 +109,27 @@ frmAbout::frmAbout(QWidget* parent)
 
 frmAbout::~frmAbout() = default;
 
+void frmAbout::setFacts(const AboutFacts& facts)
+{
+    m_hasFacts = true;
+    m_facts = facts;
+    // The author lines only where the deployment supplied them.
+    QStringList lines;
+    const std::pair<const char*, const char*> authors[] = {{"Author : ", SOKURI_AUTHOR_LINE1},
+                                                           {"E-Mail : ", SOKURI_AUTHOR_LINE2},
+                                                           {"WWW : ", SOKURI_AUTHOR_LINE3}};
+    for (const auto& [caption, value] : authors) {
+        if (*value)
+            lines.append(QString::fromUtf8(caption) + QString::fromUtf8(value));
+    }
+    lines.append(u"ライセンス : "_s + facts.licence);
+    lines.append(u"ヘルプ : "_s + facts.helpPath);
+    lines.append(u"プラグイン : "_s + facts.pluginPath);
+    lines.append(u"設定 : "_s + facts.settingsPath);
+    lines.append(u"解析 : "_s + facts.analyser);
+    m_description->setText(lines.join(u'\n'));
+}
+
 void frmAbout::setMessageSink(MessageSink* messages)
 {
     m_messages = messages ? messages : m_ownMessages.get();
@@ -118,6 +143,10 @@ QStringList frmAbout::SystemInfoViewers()
 
 void frmAbout::StartSysInfo()
 {
+    if (m_hasFacts) {
+        showSystemInfo();
+        return;
+    }
     for (const QString& name : SystemInfoViewers()) {
         const QString program = QStandardPaths::findExecutable(name);
         if (program.isEmpty())
@@ -128,6 +157,70 @@ void frmAbout::StartSysInfo()
         break;
     }
     m_messages->information({u"現時点ではｼｽﾃﾑ情報を使用できません"_s, AppTitle});
+}
+
+} // namespace sokuri
+
+namespace sokuri {
+
+void frmAbout::showSystemInfo()
+{
+    m_systemInfo = SystemVersionLines().join(u'\n') + u"\n解析: "_s + m_facts.analyser;
+    if (!m_systemInfoBox) {
+        auto* box = new QDialog(this);
+        box->setObjectName(u"frmSysInfo"_s);
+        box->setWindowTitle(u"ｼｽﾃﾑ情報"_s);
+        m_systemInfoBox = new QPlainTextEdit(box);
+        m_systemInfoBox->setObjectName(u"txtSysInfo"_s);
+        m_systemInfoBox->setReadOnly(true);
+        auto* copy = new QPushButton(u"コピー(&C)"_s, box);
+        copy->setObjectName(u"cmdCopy"_s);
+        auto* close = new QPushButton(u"OK"_s, box);
+        close->setDefault(true);
+        auto* buttons = new QHBoxLayout;
+        buttons->addStretch();
+        buttons->addWidget(copy);
+        buttons->addWidget(close);
+        auto* layout = new QVBoxLayout(box);
+        layout->addWidget(m_systemInfoBox);
+        layout->addLayout(buttons);
+        box->resize(560, 300);
+        connect(copy, &QPushButton::clicked, this,
+                [this] { QGuiApplication::clipboard()->setText(m_systemInfoBox->toPlainText()); });
+        connect(close, &QPushButton::clicked, box, &QDialog::accept);
+    }
+    m_systemInfoBox->setPlainText(m_systemInfo);
+    m_systemInfoBox->parentWidget()->show();
+    askAnalyserVersion();
+}
+
+void frmAbout::askAnalyserVersion()
+{
+    // Asked in the background: the box is there at once, the analyser's
+    // answer follows on its own line.
+    if (m_facts.analyserProgram.isEmpty() || m_facts.analyserVersionOption.isEmpty()) {
+        emit systemInfoComplete();
+        return;
+    }
+    auto* process = new QProcess(this);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    connect(process, &QProcess::finished, this, [this, process] {
+        const QString answer =
+            QString::fromLocal8Bit(process->readAll()).section(u'\n', 0, 0).trimmed();
+        process->deleteLater();
+        m_systemInfo += u"\n解析プログラム: "_s + (answer.isEmpty() ? u"(答えなし)"_s : answer);
+        m_systemInfoBox->setPlainText(m_systemInfo);
+        emit systemInfoComplete();
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        m_systemInfo += u"\n解析プログラム: 起動できません"_s;
+        m_systemInfoBox->setPlainText(m_systemInfo);
+        emit systemInfoComplete();
+    });
+    process->start(m_facts.analyserProgram, {m_facts.analyserVersionOption});
 }
 
 } // namespace sokuri

@@ -226,7 +226,10 @@ void frmOptions::chasenCommand_Click()
         request.folder = QFileInfo(request.fileName).absolutePath();
     // Programs carry no name extension here, so "all files" matches every
     // name, not only names with a dot.
+    // The dialog opens on the second: the first names Windows programs only,
+    // which would hide every program of /usr/bin.
     request.filters = {u"ﾃｷｽﾄﾌｧｲﾙ(*.exe *.com)"_s, u"すべてのﾌｧｲﾙ (*)"_s};
+    request.selectedFilter = 1;
     const QString chosen = m_fileDialogs->openFileName(request);
     if (!chosen.isEmpty())
         m_fileName->setText(chosen);

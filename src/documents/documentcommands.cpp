@@ -1,8 +1,11 @@
 #include "documents/documentcommands.h"
 
+#include "documents/documentlocation.h"
 #include "platform/messagesink.h"
 #include "retrieval/resultsmodel.h"
 #include "searchplugins/plugincatalogue.h"
+
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +74,7 @@ bool DocumentCommands::openFile(const QString& chosen, InputState& input)
     emit viewerCleared();
     input = ApplyDocument(document, m_catalogue, m_results);
     setDocFileName(chosen);
+    m_lastFolder = QFileInfo(chosen).absolutePath();
     emit documentUsed(chosen);
     return true;
 }
@@ -96,15 +100,21 @@ bool DocumentCommands::saveAs(const InputState& input)
     return true;
 }
 
+QString DocumentCommands::dialogFolder() const
+{
+    return FirstDialogFolder(m_lastFolder, m_paths.AppPath);
+}
+
 FileDialogRequest DocumentCommands::dialogRequest() const
 {
-    return {m_paths.AppPath, m_docFileName, fileFilters(), u"skr"_s};
+    return {dialogFolder(), m_docFileName, fileFilters(), u"skr"_s};
 }
 
 bool DocumentCommands::write(const QString& path, const InputState& input)
 {
     QString error;
     if (SaveDocument(path, input, m_catalogue, m_results, &error)) {
+        m_lastFolder = QFileInfo(path).absolutePath();
         emit documentUsed(path);
         return true;
     }

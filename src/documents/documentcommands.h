@@ -37,6 +37,10 @@ public:
     static QStringList fileFilters();
 
     const QString& docFileName() const { return m_docFileName; }
+    // The folder the file dialogs start in (FirstDialogFolder); the folder
+    // of each document opened or written becomes the last used one.
+    QString dialogFolder() const;
+    void setLastFolder(const QString& folder) { m_lastFolder = folder; }
     // DocFileName + " - Sokuri".
     QString windowTitle() const;
 
@@ -79,6 +83,7 @@ private:
     FileDialogs& m_dialogs;
     MessageSink& m_messages;
     QString m_docFileName = untitledName();
+    QString m_lastFolder;
 };
 
 } // namespace sokuri

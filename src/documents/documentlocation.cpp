@@ -1,7 +1,9 @@
 #include "documents/documentlocation.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace sokuri {
 
@@ -30,6 +32,17 @@ QString DroppedDocumentPath(const QList<QUrl>& urls)
             return QDir::cleanPath(url.toLocalFile());
     }
     return {};
+}
+
+QString FirstDialogFolder(const QString& lastUsed, const QString& appPath)
+{
+    if (!lastUsed.isEmpty() && QFileInfo(lastUsed).isDir())
+        return lastUsed;
+    const QFileInfo app(appPath);
+    if (app.isDir() && app.isWritable())
+        return appPath;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
 } // namespace sokuri

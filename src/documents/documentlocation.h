@@ -15,4 +15,9 @@ QString DocumentPathFromArgument(const QString& argument, const QString& working
 // in ".skr" (any letter case). Empty when there is none.
 QString DroppedDocumentPath(const QList<QUrl>& urls);
 
+// The folder a file dialog starts in: the folder last used when it still
+// exists, else the application folder when it can be written, else the
+// user's documents folder (an installed program's folder is not the user's).
+QString FirstDialogFolder(const QString& lastUsed, const QString& appPath);
+
 } // namespace sokuri

@@ -10,8 +10,10 @@ bool DesktopBrowser::open(const QString& url, const QString& target, Failure& fa
     Q_UNUSED(target);
     if (QDesktopServices::openUrl(QUrl(url)))
         return true;
-    failure = {1, QStringLiteral("QDesktopServices"),
-               QStringLiteral("the desktop could not open ") + url};
+    // Told in the program's words: what was to be opened, then why not.
+    failure = {1, QStringLiteral("ブラウザーで開けませんでした: ") + url,
+               QStringLiteral("このデスクトップには、アドレスを開くブラウザーが見つかりません"
+                              "（xdg-open の設定をご確認ください）。")};
     return false;
 }
 

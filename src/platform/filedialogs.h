@@ -11,7 +11,8 @@ struct FileDialogRequest
     QString folder;   // the folder it shows first
     QString fileName; // the name it proposes
     QStringList filters; // "Sokuri ﾌｧｲﾙ(*.skr)", "すべてのﾌｧｲﾙ (*.*)": description, patterns
-    QString defaultSuffix; // added to a name typed without one ("skr")
+    QString defaultSuffix;  // added to a name typed without one ("skr")
+    int selectedFilter = 0; // the filter shown first, an index of filters
 };
 
 // The desktop's file dialogs.

@@ -43,6 +43,8 @@ QString textOutsideTags(QStringView anchor)
     qsizetype begin = 0;
     while (begin < end && view[begin] == u' ')
         ++begin;
+    if (begin == end)
+        return {};
     return view.sliced(begin, end - begin).toString();
 }
 

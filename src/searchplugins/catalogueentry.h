@@ -12,6 +12,7 @@ struct CatalogueEntry
     QString version; // the plugin file's version, possibly empty
     bool checked = false;
     QString description = {}; // what the engine searches, possibly empty
+    QString category = {};    // the engine's kind ([init] category), possibly empty
 
     // "Version " and the version; a description follows on a line of its own.
     QString tooltip() const

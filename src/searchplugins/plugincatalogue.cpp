@@ -106,6 +106,24 @@ void PluginCatalogue::uncheckAll()
         setChecked(row, false);
 }
 
+QStringList PluginCatalogue::categories() const
+{
+    QStringList kinds;
+    for (const CatalogueEntry& entry : m_entries) {
+        if (!entry.category.isEmpty() && !kinds.contains(entry.category))
+            kinds.append(entry.category);
+    }
+    return kinds;
+}
+
+void PluginCatalogue::setCheckedByCategory(const QString& category, bool checked)
+{
+    for (int row = 0; row < count(); ++row) {
+        if (m_entries[row].category == category)
+            setChecked(row, checked);
+    }
+}
+
 bool PluginCatalogue::anyChecked() const
 {
     return std::any_of(m_entries.begin(), m_entries.end(),

@@ -45,6 +45,10 @@ public:
     // by name).
     void setCheckedByName(const QString& name, bool checked);
     void uncheckAll();
+    // The kinds of the entries ([init] category), each once, in list order.
+    QStringList categories() const;
+    // Gives every entry of that kind the mark.
+    void setCheckedByCategory(const QString& category, bool checked);
     bool anyChecked() const;
     QStringList checkedNames() const;
 

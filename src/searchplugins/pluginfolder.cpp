@@ -38,6 +38,7 @@ QList<CatalogueEntry> ReadPluginFolder(const QString& pluginPath)
         entry.url = ini.value(init, QStringLiteral("url"));
         entry.version = ini.value(init, QStringLiteral("version"));
         entry.description = ini.value(init, QStringLiteral("description"));
+        entry.category = ini.value(init, QStringLiteral("category")).trimmed();
         if (entry.text.isEmpty() || entry.url.isEmpty() || !IsSafePluginName(entry.text))
             continue;
         entries.append(entry);

@@ -5,18 +5,22 @@
 #include "testengine/pageencoding.h"
 #include "testengine/testengine.h"
 
+#include <QHostAddress>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <memory>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <vector>
 
 using namespace sokuri;
 using namespace sokuri::test;
@@ -265,4 +269,74 @@ TEST_F(CliSearch, MergeShowsOnePageOnce)
     start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"寺"_s});
     EXPECT_EQ(finish(), 0) << err.toStdString();
     EXPECT_EQ(out.count(u'\n'), 4);
+}
+
+TEST_F(CliSearch, EveryEngineFailingExitsThreeWithTheCauses)
+{
+    // One engine refusing with 429, one port where nobody listens.
+    TestEngine busy;
+    ASSERT_TRUE(busy.listen());
+    EnginePage refusal;
+    refusal.header = "HTTP/1.0 429 Too Many Requests\r\n\r\n";
+    busy.setPage(u"*"_s, refusal);
+    plugin(u"busy"_s, busy);
+    QTcpServer unused;
+    ASSERT_TRUE(unused.listen(QHostAddress::LocalHost, 0));
+    EnginePlugin gone(u"gone"_s, unused.serverPort());
+    unused.close();
+    writeEnginePlugin(paths, gone);
+
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 3) << err.toStdString();
+    EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+    const QStringList lines = err.split(u'\n', Qt::SkipEmptyParts);
+    const qsizetype told =
+        lines.indexOf(u"sokuri-cli: どのエンジンからも結果が得られませんでした。"_s);
+    ASSERT_GE(told, 0) << err.toStdString();
+    ASSERT_EQ(lines.size(), told + 3) << err.toStdString();
+    EXPECT_TRUE(lines[told + 1].startsWith(u"  busy: 失敗: HTTP 429"_s)) << err.toStdString();
+    EXPECT_TRUE(lines[told + 2].startsWith(u"  gone: 失敗: "_s)) << err.toStdString();
+
+    // One engine answering is enough for 0.
+    TestEngine good;
+    ASSERT_TRUE(good.listen());
+    good.setPage(u"*"_s, pageOf({u"京都の宿"_s}));
+    plugin(u"good"_s, good);
+    start({u"search"_s, u"--all"_s, u"--format"_s, u"tsv"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 0) << err.toStdString();
+}
+
+TEST_F(CliSearch, CategoryAsksEveryPluginOfThatKind)
+{
+    struct Kind
+    {
+        QString plugin;
+        QString category;
+    };
+    const Kind kinds[] = {{u"paper1"_s, u"論文"_s},
+                          {u"paper2"_s, u"論文"_s},
+                          {u"web"_s, u"ウェブ"_s},
+                          {u"plain"_s, {}}};
+    std::vector<std::unique_ptr<TestEngine>> engines;
+    for (const Kind& kind : kinds) {
+        engines.push_back(std::make_unique<TestEngine>());
+        ASSERT_TRUE(engines.back()->listen());
+        engines.back()->setPage(u"*"_s, pageOf({kind.plugin + u"の結果"_s}));
+        EnginePlugin file(kind.plugin, engines.back()->port());
+        file.resultCharset = u"x-euc-jp"_s;
+        if (!kind.category.isEmpty())
+            file.moreInit = u"category="_s + kind.category + u"\r\n"_s;
+        writeEnginePlugin(paths, file);
+    }
+    start({u"search"_s, u"--category"_s, u"論文"_s, u"--format"_s, u"jsonl"_s, u"京都"_s});
+    ASSERT_EQ(finish(), 0) << err.toStdString();
+    QStringList titles = jsonTitles();
+    titles.sort();
+    EXPECT_EQ(titles, (QStringList{u"paper1の結果"_s, u"paper2の結果"_s}));
+    EXPECT_TRUE(engines[2]->requests().isEmpty());
+    EXPECT_TRUE(engines[3]->requests().isEmpty());
+
+    start({u"search"_s, u"--category"_s, u"書籍"_s, u"京都"_s});
+    EXPECT_EQ(finish(), 1);
+    EXPECT_TRUE(err.contains(u"書籍"_s)) << err.toStdString();
 }

@@ -5,11 +5,14 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace sokuri;
 using namespace Qt::StringLiterals;
@@ -106,4 +109,44 @@ TEST_F(About, AViewerOnThePathIsStarted)
     click("cmdSysInfo");
     EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }, HangGuardMs));
     EXPECT_TRUE(messages.informations.isEmpty());
+}
+
+TEST_F(About, TheFactsOfTheInstallationAndTheVersionsOfEverything)
+{
+    AboutFacts facts;
+    facts.licence = u"GPL-3.0-or-later"_s;
+    facts.helpPath = u"/opt/sokuri/help/index.html"_s;
+    facts.pluginPath = u"/home/u/.local/share/sokuri/plugins"_s;
+    facts.settingsPath = u"/home/u/.local/share/sokuri/sokuri.ini"_s;
+    facts.analyser = u"MeCab (/usr/bin/mecab)"_s;
+    facts.analyserProgram = u"/usr/bin/mecab"_s;
+    facts.analyserVersionOption = u"-v"_s;
+    dialog.setFacts(facts);
+    const QStringList lines = label("lblDescription").split(u'\n');
+    for (const QString& expected :
+         {u"ライセンス : GPL-3.0-or-later"_s, u"ヘルプ : /opt/sokuri/help/index.html"_s,
+          u"プラグイン : /home/u/.local/share/sokuri/plugins"_s,
+          u"設定 : /home/u/.local/share/sokuri/sokuri.ini"_s, u"解析 : MeCab (/usr/bin/mecab)"_s})
+        EXPECT_TRUE(lines.contains(expected)) << expected.toStdString();
+    // The author lines only where the build names them.
+    EXPECT_EQ(lines.size(), 5 + int(*SOKURI_AUTHOR_LINE1 != 0) + int(*SOKURI_AUTHOR_LINE2 != 0) +
+                                int(*SOKURI_AUTHOR_LINE3 != 0));
+    EXPECT_FALSE(label("lblDescription").contains(u"example.org"_s));
+
+    QSignalSpy complete(&dialog, &frmAbout::systemInfoComplete);
+    click("cmdSysInfo");
+    EXPECT_TRUE(messages.informations.isEmpty());
+    auto* box = dialog.findChild<QPlainTextEdit*>(u"txtSysInfo"_s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_TRUE(box->isReadOnly());
+    ASSERT_TRUE(complete.count() == 1 || complete.wait(HangGuardMs));
+    const QStringList info = box->toPlainText().split(u'\n');
+    for (const QString& start :
+         {u"Sokuri 0.9.3"_s, u"Qt 6."_s, u"ICU "_s, u"libxml2 2."_s, u"OpenSSL"_s, u"zlib 1."_s,
+          u"OS: "_s, u"解析: MeCab (/usr/bin/mecab)"_s, u"解析プログラム: mecab of "_s}) {
+        EXPECT_TRUE(std::any_of(info.begin(), info.end(),
+                                [&](const QString& line) { return line.startsWith(start); }))
+            << start.toStdString() << " not in " << box->toPlainText().toStdString();
+    }
 }

@@ -7,11 +7,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeView>
 
 #include <gtest/gtest.h>
 
@@ -139,4 +142,49 @@ TEST_F(QtPlatform, QtsOwnDialogsSpeakJapanese)
         EXPECT_FALSE(caption.isEmpty() || caption.contains(QRegularExpression(u"[A-Za-z]{3}"_s)))
             << caption.toStdString();
     }
+}
+
+// The file list follows the Japanese locale (sizes, kinds, dates), and the
+// analyser's dialog opens on a filter that shows the programs of Linux.
+TEST_F(QtPlatform, TheFileListIsJapaneseAndProgramsAreShown)
+{
+    writeFile(dir.file(u"mecab"_s), QByteArray(2048, 'x'));
+    ASSERT_TRUE(QFile::setPermissions(dir.file(u"mecab"_s),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    writeFile(dir.file(u"notes.txt"_s), "abc");
+    ASSERT_TRUE(QDir().mkpath(dir.file(u"sub"_s)));
+    const QStringList filters = {u"ﾃｷｽﾄﾌｧｲﾙ(*.exe *.com)"_s, u"すべてのﾌｧｲﾙ (*)"_s};
+    FileDialogRequest request{dir.path(), dir.file(u"mecab"_s), filters, {}};
+    request.selectedFilter = 1;
+
+    QFileDialog dialog(&window);
+    SetUpFileDialog(dialog, request, QFileDialog::AcceptOpen);
+    EXPECT_EQ(dialog.selectedNameFilter(), filters[1]);
+    EXPECT_EQ(QDir(dialog.directory()).canonicalPath(), QDir(dir.path()).canonicalPath());
+    dialog.show();
+    auto* list = dialog.findChild<QTreeView*>(u"treeView"_s);
+    ASSERT_NE(list, nullptr);
+    QAbstractItemModel* model = list->model();
+    const auto row = [&](const QString& name) {
+        const QModelIndex root = list->rootIndex();
+        for (int r = 0; r < model->rowCount(root); ++r) {
+            if (model->index(r, 0, root).data().toString() == name)
+                return r;
+        }
+        return -1;
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return row(u"sub"_s) >= 0 && row(u"mecab"_s) >= 0; }, 60000));
+    const auto cell = [&](const QString& name, int column) {
+        return model->index(row(name), column, list->rootIndex()).data().toString();
+    };
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), u"種類");
+    EXPECT_EQ(cell(u"sub"_s, 2), u"フォルダー");
+    EXPECT_EQ(cell(u"notes.txt"_s, 2), u"txt ファイル");
+    EXPECT_EQ(cell(u"notes.txt"_s, 1), u"3 バイト");
+    EXPECT_EQ(cell(u"mecab"_s, 1), u"2.0 KB");
+    EXPECT_TRUE(QRegularExpression(u"^\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d$"_s)
+                    .match(cell(u"mecab"_s, 3))
+                    .hasMatch())
+        << cell(u"mecab"_s, 3).toStdString();
+    dialog.reject();
 }

@@ -177,3 +177,30 @@ TEST_F(Catalogue, HomePageOpensInTheBrowserAndAFailureIsShown)
     EXPECT_EQ(messages.criticals[0].text, u"browser\rnot running");
     EXPECT_EQ(messages.criticals[0].title, u"Error 429");
 }
+
+TEST_F(Catalogue, KindsAreListedOnceAndTickedOrClearedTogether)
+{
+    const std::pair<QString, QString> plugins[] = {{u"arxiv"_s, u"論文"_s},
+                                                   {u"bing"_s, u"ウェブ"_s},
+                                                   {u"crossref"_s, u" 論文 "_s},
+                                                   {u"demo"_s, u""_s},
+                                                   {u"jstage"_s, u"論文"_s}};
+    for (const auto& [name, kind] : plugins)
+        writeSjisFile(paths.PluginPath + u'/' + name + u".ini"_s,
+                      u"[init]\r\nname="_s + name + u"\r\nurl=http://"_s + name +
+                          u"/\r\ncategory="_s + kind + u"\r\n"_s);
+    catalogue.load(paths);
+    EXPECT_EQ(catalogue.categories(), (QStringList{u"論文"_s, u"ウェブ"_s}));
+
+    QSignalSpy marks(&catalogue, &PluginCatalogue::checkMarksChanged);
+    catalogue.setCheckedByCategory(u"論文"_s, true);
+    EXPECT_EQ(names(),
+              (QStringList{u"arxiv*"_s, u"bing"_s, u"crossref*"_s, u"demo"_s, u"jstage*"_s}));
+    EXPECT_EQ(marks.count(), 3);
+    catalogue.setChecked(1, true);
+    catalogue.setCheckedByCategory(u"論文"_s, false);
+    EXPECT_EQ(names(),
+              (QStringList{u"arxiv"_s, u"bing*"_s, u"crossref"_s, u"demo"_s, u"jstage"_s}));
+    catalogue.setCheckedByCategory(u"書籍"_s, true); // no such kind: nothing changes
+    EXPECT_EQ(catalogue.checkedNames(), QStringList{u"bing"_s});
+}

@@ -32,12 +32,14 @@ struct EnginePlugin
     QString searchCharset; // the search section's charset; empty: none
     QString timeout;       // the search section's timeout; empty: none
     QString moreSearch;    // further lines of the search section ("key=value\r\n")
+    QString moreInit;      // further lines of the init section ("key=value\r\n")
 };
 
 inline void writeEnginePlugin(const AppPaths& paths, const EnginePlugin& plugin)
 {
     QString text = QStringLiteral("[init]\r\nname=") + plugin.name +
-                   QStringLiteral("\r\nurl=http://") + plugin.host + QStringLiteral("/\r\n");
+                   QStringLiteral("\r\nurl=http://") + plugin.host + QStringLiteral("/\r\n") +
+                   plugin.moreInit;
     text += QStringLiteral("[search]\r\naction=") + plugin.scheme + QStringLiteral("://") +
             plugin.host + u':' + QString::number(plugin.port) + plugin.path +
             QStringLiteral("\r\nmethod=") + plugin.method + QStringLiteral("\r\n");
