@@ -4,6 +4,7 @@
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
+#include "retrieval/textsearch.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -171,10 +172,16 @@ QString addressOf(element result, const ResultPaths& paths, const JsonResultKeys
 
 // Text for a person to read out of a value that may hold HTML: tags
 // removed (highlighting within a sentence joins its words again), character
-// references decoded, white space folded.
-QString htmlValueText(QStringView value)
+// references decoded, white space folded. Each step is taken only where
+// the value holds what it changes.
+QString htmlValueText(QString value)
 {
-    return DecodeCharacterReferences(TextOutsideTags(value, true)).simplified();
+    if (findChar(value, u'<', 0) >= 0)
+        value = TextOutsideTags(value, true);
+    if (findChar(value, u'&', 0) >= 0)
+        value = DecodeCharacterReferences(value);
+    foldWhiteSpace(value);
+    return value;
 }
 
 // Why a body is no JSON document, in the words of Qt's reader (its error and
@@ -253,6 +260,7 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
     }
     const ResultPaths paths(keys);
     const simdjson::dom::array array = results.get_array().value_unsafe();
+    entries.reserve(entries.size() + qsizetype(array.size()));
     for (const element result : array) {
         FeedEntry entry;
         entry.title = htmlValueText(textAt(result, paths.title));
