@@ -17,7 +17,8 @@ namespace {
 QString textOutsideTags(QStringView anchor)
 {
     // Gathered on the stack, so the title is allocated once at its own size.
-    QVarLengthArray<QChar, 256> text;
+    QVarLengthArray<QChar, 256> text(anchor.size());
+    QChar* out = text.data();
     bool copying = true;
     for (const QChar c : anchor) {
         if (c == u'\t' || c == u'\n' || c == u'\r')
@@ -27,11 +28,11 @@ QString textOutsideTags(QStringView anchor)
         else if (c == u'>')
             copying = true;
         else if (copying)
-            text.append(c);
+            *out++ = c;
     }
     // Character references stand for their characters ("&amp;" is "&").
     QString decoded;
-    QStringView view(text.data(), text.size());
+    QStringView view(text.data(), out - text.data());
     if (findChar(view, QChar(u'&'), 0) >= 0) {
         decoded = DecodeCharacterReferences(view);
         view = decoded;
