@@ -183,9 +183,12 @@ int writeEngines(const QString& folder)
     for (const Engine& engine : Engines) {
         const JsonResultKeys keys = engineKeys(engine);
         const QByteArray answer = engineAnswer(engine, keys);
-        const QJsonObject paths{{u"results"_s, keys.results}, {u"title"_s, keys.title},
-                                {u"url"_s, keys.url},         {u"altUrl"_s, keys.altUrl},
-                                {u"urlPrefix"_s, keys.urlPrefix}, {u"content"_s, keys.content}};
+        const QJsonObject paths{{u"results"_s, keys.results},
+                                {u"title"_s, keys.title},
+                                {u"url"_s, keys.url},
+                                {u"altUrl"_s, keys.altUrl},
+                                {u"urlPrefix"_s, keys.urlPrefix},
+                                {u"content"_s, keys.content}};
         const QString base = folder + u'/' + QLatin1StringView(engine.name);
         QFile answerFile(base + u".json"_s);
         QFile keysFile(base + u".keys.json"_s);

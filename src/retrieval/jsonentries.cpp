@@ -49,7 +49,8 @@ struct JsonPath
     std::vector<PathStep> steps;
     bool empty = true;
 
-    explicit JsonPath(QStringView path) : empty(path.isEmpty())
+    explicit JsonPath(QStringView path)
+        : empty(path.isEmpty())
     {
         for (const QStringView step : path.tokenize(u'/', Qt::SkipEmptyParts)) {
             PathStep compiled;
@@ -153,9 +154,11 @@ struct ResultPaths
     JsonPath content;
 
     explicit ResultPaths(const JsonResultKeys& keys)
-        : title(keys.title), url(keys.url), altUrl(keys.altUrl), content(keys.content)
-    {
-    }
+        : title(keys.title)
+        , url(keys.url)
+        , altUrl(keys.altUrl)
+        , content(keys.content)
+    {}
 };
 
 QString addressOf(element result, const ResultPaths& paths, const JsonResultKeys& keys,
@@ -239,8 +242,7 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
         body = utf8;
     }
     // A byte order mark in front of the document is passed over.
-    const QByteArrayView document =
-        body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
+    const QByteArrayView document = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
     const KeptParser reader;
     element root;
     const simdjson::error_code error =
