@@ -245,8 +245,11 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
     const QByteArrayView document = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
     const KeptParser reader;
     element root;
+    // An empty body is never handed over: its bytes may be no address at all.
     const simdjson::error_code error =
-        (*reader).parse(document.data(), size_t(document.size()), true).get(root);
+        document.isEmpty()
+            ? simdjson::EMPTY
+            : (*reader).parse(document.data(), size_t(document.size()), true).get(root);
     if (error != simdjson::SUCCESS || (!root.is_array() && !root.is_object())) {
         reason = notJsonReason(body, error);
         return false;
