@@ -27,6 +27,7 @@ namespace {
 using simdjson::dom::element;
 using simdjson::dom::element_type;
 
+// The largest answer whose buffers the parser keeps for the next one.
 constexpr size_t KeptParserCapacity = size_t(2) << 20;
 
 // simdjson refuses documents nested more deeply than Qt's reader does

@@ -2,6 +2,7 @@
 // the documents it refuses, with the reasons a person reads.
 
 #include "retrieval/jsonentries.h"
+#include "retrieval/textsearch.h"
 #include "support/qtprinters.h"
 
 #include <gtest/gtest.h>
@@ -105,3 +106,16 @@ TEST_P(JsonAnswers, GiveTheValuesAtThePathsOrAReason)
 
 INSTANTIATE_TEST_SUITE_P(Documents, JsonAnswers, ::testing::ValuesIn(Cases),
                          [](const auto& info) { return std::string(info.param.id); });
+
+// The folding of value texts sees white space exactly as QString::simplified.
+TEST(JsonText, WhiteSpaceIsQtsWhiteSpace)
+{
+    for (unsigned u = 0; u <= 0xFFFF; ++u)
+        ASSERT_EQ(isWhiteSpace(QChar(char16_t(u))), QChar(char16_t(u)).isSpace()) << u;
+    for (QString text : {u""_s, u"  "_s, u" a\t\n b \u3000"_s, u"\u00A0京都\u2028\u2029寺 "_s,
+                         u"a  b"_s, u"\u3000\u3000"_s}) {
+        const QString simplified = text.simplified();
+        foldWhiteSpace(text);
+        EXPECT_EQ(text, simplified);
+    }
+}
