@@ -22,10 +22,20 @@ using sokuri::fuzz::Check;
 
 namespace {
 
-// One application folder for the whole run; each input replaces the file.
+// One application folder for the whole run, in memory where /dev/shm is at
+// hand; each input replaces the file.
+QTemporaryDir& appDir()
+{
+    static QTemporaryDir inMemory(QStringLiteral("/dev/shm/sokuri-fuzz-XXXXXX"));
+    if (inMemory.isValid())
+        return inMemory;
+    static QTemporaryDir onDisk;
+    return onDisk;
+}
+
 const AppPaths& appPaths()
 {
-    static QTemporaryDir dir;
+    static QTemporaryDir& dir = appDir();
     static const AppPaths paths = [] {
         if (!dir.isValid())
             std::abort();
@@ -75,8 +85,12 @@ void checkRequest(const PluginSlot& slot, bool usable, const QString& keywords)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const AppPaths& paths = appPaths();
+    // A new file rather than the old one truncated: the file system writes a
+    // truncated and rewritten file out at once, which would cost each input
+    // a disk write.
     QFile file(PluginFilePath(paths, u"fuzz"_s));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+    file.remove();
+    if (!file.open(QIODevice::WriteOnly) ||
         file.write(fuzz::InputBytes(data, size).toByteArray()) != qint64(size))
         std::abort();
     file.close();

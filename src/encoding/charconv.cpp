@@ -62,6 +62,28 @@ QChar fullWidth(uchar byte)
     return cp932::decodeByte(byte);
 }
 
+// An EUC-JP pair's character depends only on the low seven bits of its two
+// bytes (the high bit may be clear in the second byte of a malformed pair):
+// the characters of all 128 × 128 of them, through the Shift_JIS arithmetic
+// and code page 932, looked up once.
+constexpr int EucPairs = 128 * 128;
+
+const std::array<char16_t, EucPairs>& eucTable()
+{
+    static const std::array<char16_t, EucPairs> table = [] {
+        const std::array<char16_t, 65536>& pairs = cp932::pairTable();
+        std::array<char16_t, EucPairs> characters{};
+        for (int j1 = 0; j1 < 128; ++j1) {
+            for (int j2 = 0; j2 < 128; ++j2) {
+                const SjisCode code = jisToSjis(j1, j2);
+                characters[j1 << 7 | j2] = pairs[uchar(code.lead) << 8 | uchar(code.trail)];
+            }
+        }
+        return characters;
+    }();
+    return table;
+}
+
 const uchar* bytesOf(QByteArrayView view)
 {
     return reinterpret_cast<const uchar*>(view.data());
@@ -177,7 +199,7 @@ QString DecodeEuc(QByteArrayView line)
 {
     const uchar* b = bytesOf(line);
     const qsizetype last = line.size() - 1;
-    const std::array<char16_t, 65536>& pairs = cp932::pairTable();
+    const std::array<char16_t, EucPairs>& euc = eucTable();
     QString text(line.size(), Qt::Uninitialized);
     QChar* const out = text.data();
     QChar* d = out;
@@ -198,8 +220,7 @@ QString DecodeEuc(QByteArrayView line)
             *d++ = fullWidth(c2);
             ++i;
         } else {
-            const SjisCode code = jisToSjis(c1 & 0x7F, c2 & 0x7F);
-            *d++ = QChar(pairs[uchar(code.lead) << 8 | uchar(code.trail)]);
+            *d++ = QChar(euc[(c1 & 0x7F) << 7 | (c2 & 0x7F)]);
             ++i;
         }
         ++i;

@@ -6,6 +6,10 @@
 #include <QChar>
 #include <QLatin1StringView>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace sokuri {
 
 using namespace Qt::StringLiterals;
@@ -17,21 +21,55 @@ namespace {
 QString textOutsideTags(QStringView anchor)
 {
     // Gathered on the stack, so the title is allocated once at its own size.
-    QVarLengthArray<QChar, 256> text;
+    QVarLengthArray<QChar, 256> text(anchor.size());
+    QChar* out = text.data();
+    const char16_t* chars = anchor.utf16();
+    const qsizetype size = anchor.size();
     bool copying = true;
-    for (const QChar c : anchor) {
-        if (c == u'\t' || c == u'\n' || c == u'\r')
+    qsizetype i = 0;
+    while (i < size) {
+        if (!copying) {
+            // Inside a tag everything up to its ">" is passed over.
+            const qsizetype gt = findChar(anchor, QChar(u'>'), i);
+            if (gt < 0)
+                break;
+            copying = true;
+            i = gt + 1;
+            continue;
+        }
+#if defined(__SSE2__)
+        // Eight characters at a time while none of them is "<", ">" or a
+        // control up to CR (tabs and line breaks are dropped).
+        const __m128i lt = _mm_set1_epi16(short(u'<'));
+        const __m128i gt = _mm_set1_epi16(short(u'>'));
+        const __m128i belowCr = _mm_set1_epi16(short(u'\r' + 1));
+        for (; i + Lanes <= size; i += Lanes) {
+            const __m128i block = loadLanes(chars + i);
+            // Characters from U+8000 on are negative as signed lanes: they
+            // are ordinary text, so only the non-negative ones count.
+            const __m128i control = _mm_andnot_si128(
+                _mm_cmplt_epi16(block, _mm_setzero_si128()), _mm_cmplt_epi16(block, belowCr));
+            const __m128i special = _mm_or_si128(
+                _mm_or_si128(_mm_cmpeq_epi16(block, lt), _mm_cmpeq_epi16(block, gt)), control);
+            if (_mm_movemask_epi8(special) != 0)
+                break;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+            out += Lanes;
+        }
+        if (i >= size)
+            break;
+#endif
+        const char16_t c = chars[i++];
+        if (c == u'\t' || c == u'\n' || c == u'\r' || c == u'>')
             continue;
         if (c == u'<')
             copying = false;
-        else if (c == u'>')
-            copying = true;
-        else if (copying)
-            text.append(c);
+        else
+            *out++ = QChar(c);
     }
     // Character references stand for their characters ("&amp;" is "&").
     QString decoded;
-    QStringView view(text.data(), text.size());
+    QStringView view(text.data(), out - text.data());
     if (findChar(view, QChar(u'&'), 0) >= 0) {
         decoded = DecodeCharacterReferences(view);
         view = decoded;

@@ -1,5 +1,7 @@
 #include "retrieval/entrytext.h"
 
+#include "retrieval/textsearch.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -29,9 +31,18 @@ bool isInlineTag(QStringView tag)
     static constexpr QStringView inlineTags[] = {u"b",    u"i",    u"em", u"strong", u"span",
                                                  u"mark", u"code", u"a",  u"u",      u"small"};
     const QStringView name = tag.first(end);
-    return end > 0 &&
-           std::any_of(std::begin(inlineTags), std::end(inlineTags),
-                       [name](QStringView t) { return name.compare(t, Qt::CaseInsensitive) == 0; });
+    if (end == 0)
+        return false;
+    // ASCII names (all that markup has) are compared here; others by Qt's
+    // case folding, which also maps a few other letters onto ASCII ones.
+    const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c < u'\x80'; });
+    return std::any_of(std::begin(inlineTags), std::end(inlineTags), [name, ascii](QStringView t) {
+        if (!ascii)
+            return name.compare(t, Qt::CaseInsensitive) == 0;
+        return name.size() == t.size() &&
+               std::equal(name.begin(), name.end(), t.begin(),
+                          [](QChar a, QChar b) { return (a.unicode() | 0x20) == b.unicode(); });
+    });
 }
 
 } // namespace
@@ -63,21 +74,30 @@ QString AbsoluteAddress(QString address, QStringView baseUrl)
 
 QString TextOutsideTags(QStringView text, bool joinInlineTags)
 {
-    QString outside;
-    outside.reserve(text.size());
-    bool copying = true;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (copying && c == u'<' && i + 1 < text.size() && startsTag(text[i + 1])) {
-            copying = false;
-            if (!joinInlineTags || !isInlineTag(text.sliced(i + 1)))
-                outside += u' ';
-        } else if (!copying && c == u'>') {
-            copying = true;
-        } else if (copying) {
-            outside += c;
-        }
+    // Never longer than the text: each tag leaves at most one blank.
+    QString outside(text.size(), Qt::Uninitialized);
+    QChar* out = outside.data();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+        // The text up to the next "<" that starts a tag is copied whole.
+        qsizetype lt = findChar(text, u'<', i);
+        while (lt >= 0 && (lt + 1 >= size || !startsTag(text[lt + 1])))
+            lt = findChar(text, u'<', lt + 1);
+        const qsizetype copyEnd = lt < 0 ? size : lt;
+        std::copy(text.begin() + i, text.begin() + copyEnd, out);
+        out += copyEnd - i;
+        if (lt < 0)
+            break;
+        if (!joinInlineTags || !isInlineTag(text.sliced(lt + 1)))
+            *out++ = u' ';
+        // The tag runs up to its ">"; a tag without one takes the rest.
+        const qsizetype gt = findChar(text, u'>', lt + 1);
+        if (gt < 0)
+            break;
+        i = gt + 1;
     }
+    outside.truncate(out - outside.constData());
     return outside;
 }
 

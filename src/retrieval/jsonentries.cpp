@@ -4,14 +4,19 @@
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
+#include "retrieval/textsearch.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QJsonParseError>
-#include <QJsonValue>
+
+#include <simdjson.h>
 
 #include <cmath>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace sokuri {
 
@@ -19,62 +24,150 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The value at path from value ("a/b/0/c"); false when a step leads
-// nowhere: a key that the object lacks, an index beyond the array, or a
-// step into a value that is neither.
-bool walk(QJsonValue& value, QStringView path)
+using simdjson::dom::element;
+using simdjson::dom::element_type;
+
+// The largest answer whose buffers the parser keeps for the next one.
+constexpr size_t KeptParserCapacity = size_t(2) << 20;
+
+// simdjson refuses documents nested more deeply than Qt's reader does
+// (beyond 1,024 arrays and objects), so the same documents are refused for
+// their depth.
+static_assert(simdjson::DEFAULT_MAX_DEPTH == 1024);
+
+// One step of a path: a key, or (when the step reads as a number) also an
+// index into an array.
+struct PathStep
 {
-    for (const QStringView step : path.tokenize(u'/', Qt::SkipEmptyParts)) {
-        if (value.isObject()) {
-            const QJsonObject object = value.toObject();
-            const auto found = object.constFind(step);
-            if (found == object.constEnd())
-                return false;
-            value = found.value();
-        } else if (value.isArray()) {
+    std::string key;
+    std::optional<qint64> index;
+};
+
+// A path ("a/b/0/c") made ready for walking: its steps as UTF-8 keys, the
+// numbers among them read once.
+struct JsonPath
+{
+    std::vector<PathStep> steps;
+    bool empty = true;
+
+    explicit JsonPath(QStringView path)
+        : empty(path.isEmpty())
+    {
+        for (const QStringView step : path.tokenize(u'/', Qt::SkipEmptyParts)) {
+            PathStep compiled;
+            compiled.key = step.toUtf8().toStdString();
             bool isIndex = false;
-            const qsizetype index = step.toLongLong(&isIndex);
-            const QJsonArray array = value.toArray();
-            if (!isIndex || index < 0 || index >= array.size())
+            const qint64 index = step.toLongLong(&isIndex);
+            if (isIndex)
+                compiled.index = index;
+            steps.push_back(std::move(compiled));
+        }
+    }
+};
+
+// The value of key in object: the last one when a key is written twice.
+bool member(element object, std::string_view key, element& value)
+{
+    bool found = false;
+    const simdjson::dom::object fields = object.get_object().value_unsafe();
+    for (const simdjson::dom::key_value_pair field : fields) {
+        if (field.key == key) {
+            value = field.value;
+            found = true;
+        }
+    }
+    return found;
+}
+
+// The value at path from value; false when a step leads nowhere: a key that
+// the object lacks, an index beyond the array, or a step into a value that
+// is neither.
+bool walk(element& value, const JsonPath& path)
+{
+    for (const PathStep& step : path.steps) {
+        switch (value.type()) {
+        case element_type::OBJECT:
+            if (!member(value, step.key, value))
                 return false;
-            value = array.at(index);
-        } else {
+            break;
+        case element_type::ARRAY: {
+            const simdjson::dom::array array = value.get_array().value_unsafe();
+            if (!step.index || *step.index < 0 || size_t(*step.index) >= array.size())
+                return false;
+            value = array.at(size_t(*step.index)).value_unsafe();
+            break;
+        }
+        default:
             return false;
         }
     }
     return true;
 }
 
-// A value as text: strings as they are, numbers as written (whole numbers
-// without a fraction), the first element of an array; anything else, and
-// a path that leads nowhere, is empty.
-QString textAt(const QJsonValue& result, QStringView path)
+QString numberText(double number)
 {
-    if (path.isEmpty())
-        return {};
-    QJsonValue value = result;
-    if (!walk(value, path))
-        return {};
-    if (value.isArray())
-        value = value.toArray().first();
-    if (value.isString())
-        return value.toString();
-    if (value.isDouble()) {
-        const double number = value.toDouble();
-        if (std::trunc(number) == number && std::abs(number) < 9.0e15)
-            return QString::number(qint64(number));
-        return QString::number(number, 'g', 15);
-    }
-    if (value.isBool())
-        return value.toBool() ? u"true"_s : u"false"_s;
-    return {};
+    if (std::trunc(number) == number && std::abs(number) < 9.0e15)
+        return QString::number(qint64(number));
+    return QString::number(number, 'g', 15);
 }
 
-QString addressOf(const QJsonValue& result, const JsonResultKeys& keys, QStringView baseUrl)
+// The text at path below one result element: strings as they are, numbers
+// as written (whole numbers without a fraction), true and false, the first
+// element of an array; anything else, and a path that leads nowhere, is
+// empty. Every path a plugin names for a result is read through here.
+QString textAt(element result, const JsonPath& path)
 {
-    QString address = textAt(result, keys.url).trimmed();
+    if (path.empty)
+        return {};
+    element value = result;
+    if (!walk(value, path))
+        return {};
+    if (value.is_array()) {
+        const simdjson::dom::array array = value.get_array().value_unsafe();
+        if (array.size() == 0)
+            return {};
+        value = array.at(0).value_unsafe();
+    }
+    switch (value.type()) {
+    case element_type::STRING: {
+        const std::string_view text = value.get_string().value_unsafe();
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
+    case element_type::INT64:
+        return numberText(double(value.get_int64().value_unsafe()));
+    case element_type::UINT64:
+        return numberText(double(value.get_uint64().value_unsafe()));
+    case element_type::DOUBLE:
+        return numberText(value.get_double().value_unsafe());
+    case element_type::BOOL:
+        return value.get_bool().value_unsafe() ? u"true"_s : u"false"_s;
+    default:
+        return {};
+    }
+}
+
+// The paths of a plugin's keys, made ready once an answer.
+struct ResultPaths
+{
+    JsonPath title;
+    JsonPath url;
+    JsonPath altUrl;
+    JsonPath content;
+
+    explicit ResultPaths(const JsonResultKeys& keys)
+        : title(keys.title)
+        , url(keys.url)
+        , altUrl(keys.altUrl)
+        , content(keys.content)
+    {}
+};
+
+QString addressOf(element result, const ResultPaths& paths, const JsonResultKeys& keys,
+                  QStringView baseUrl)
+{
+    QString address = textAt(result, paths.url).trimmed();
     if (address.isEmpty())
-        address = textAt(result, keys.altUrl).trimmed();
+        address = textAt(result, paths.altUrl).trimmed();
     if (address.isEmpty() || IsWebAddress(address) || keys.urlPrefix.isEmpty())
         return AbsoluteAddress(address, baseUrl);
     address = keys.urlPrefix + address;
@@ -83,11 +176,57 @@ QString addressOf(const QJsonValue& result, const JsonResultKeys& keys, QStringV
 
 // Text for a person to read out of a value that may hold HTML: tags
 // removed (highlighting within a sentence joins its words again), character
-// references decoded, white space folded.
-QString htmlValueText(QStringView value)
+// references decoded, white space folded. Each step is taken only where
+// the value holds what it changes.
+QString htmlValueText(QString value)
 {
-    return DecodeCharacterReferences(TextOutsideTags(value, true)).simplified();
+    if (findChar(value, u'<', 0) >= 0)
+        value = TextOutsideTags(value, true);
+    if (findChar(value, u'&', 0) >= 0)
+        value = DecodeCharacterReferences(value);
+    foldWhiteSpace(value);
+    return value;
 }
+
+// Why a body is no JSON document, in the words of Qt's reader (its error and
+// the byte where it stopped) for the documents it refuses too; error is
+// simdjson's.
+QString notJsonReason(QByteArrayView body, simdjson::error_code error)
+{
+    QJsonParseError qtError;
+    if (QJsonDocument::fromJson(body.toByteArray(), &qtError).isNull()) {
+        return u"JSON として読めません (%1、%2 バイト目)"_s.arg(qtError.errorString())
+            .arg(qtError.offset);
+    }
+    return u"JSON として読めません (%1)"_s.arg(QString::fromUtf8(simdjson::error_message(error)));
+}
+
+// The parser of this thread, which keeps its buffers from answer to answer;
+// after an answer larger than KeptParserCapacity it lets them go, so that one
+// large answer does not hold tens of megabytes for the rest of the run.
+class KeptParser
+{
+public:
+    KeptParser()
+    {
+        if (!parser)
+            parser = std::make_unique<simdjson::dom::parser>();
+    }
+    ~KeptParser()
+    {
+        if (parser->capacity() > KeptParserCapacity)
+            parser.reset();
+    }
+    KeptParser(const KeptParser&) = delete;
+    KeptParser& operator=(const KeptParser&) = delete;
+
+    simdjson::dom::parser& operator*() const { return *parser; }
+
+private:
+    static thread_local std::unique_ptr<simdjson::dom::parser> parser;
+};
+
+thread_local std::unique_ptr<simdjson::dom::parser> KeptParser::parser;
 
 } // namespace
 
@@ -103,30 +242,38 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
         }
         body = utf8;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body.toByteArray(), &error);
-    if (document.isNull()) {
-        reason =
-            u"JSON として読めません (%1、%2 バイト目)"_s.arg(error.errorString()).arg(error.offset);
+    // A byte order mark in front of the document is passed over.
+    const QByteArrayView document = body.startsWith("\xEF\xBB\xBF") ? body.sliced(3) : body;
+    const KeptParser reader;
+    element root;
+    // An empty body is never handed over: its bytes may be no address at all.
+    const simdjson::error_code error =
+        document.isEmpty()
+            ? simdjson::EMPTY
+            : (*reader).parse(document.data(), size_t(document.size()), true).get(root);
+    if (error != simdjson::SUCCESS || (!root.is_array() && !root.is_object())) {
+        reason = notJsonReason(body, error);
         return false;
     }
-    QJsonValue results =
-        document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
-    if (!walk(results, keys.results)) {
+    element results = root;
+    if (!walk(results, JsonPath(keys.results))) {
         reason = u"JSON に結果の場所「"_s + keys.results + u"」がありません"_s;
         return false;
     }
-    if (!results.isArray()) {
+    if (!results.is_array()) {
         reason = u"JSON の「"_s + keys.results + u"」は結果の配列ではありません"_s;
         return false;
     }
-    for (const QJsonValue& result : results.toArray()) {
+    const ResultPaths paths(keys);
+    const simdjson::dom::array array = results.get_array().value_unsafe();
+    entries.reserve(entries.size() + qsizetype(array.size()));
+    for (const element result : array) {
         FeedEntry entry;
-        entry.title = htmlValueText(textAt(result, keys.title));
+        entry.title = htmlValueText(textAt(result, paths.title));
         if (entry.title.isEmpty())
             continue;
-        entry.address = addressOf(result, keys, baseUrl);
-        entry.text = htmlValueText(textAt(result, keys.content));
+        entry.address = addressOf(result, paths, keys, baseUrl);
+        entry.text = htmlValueText(textAt(result, paths.content));
         if (entry.text.size() > MaxJsonTextLength) {
             entry.text.truncate(MaxJsonTextLength);
             entry.text += u'…';

@@ -26,9 +26,11 @@ constexpr qsizetype MaxJsonTextLength = 300;
 // decoded and tags removed. A result without a title is skipped. The body is
 // decoded by charset first, as the lines of other answers are.
 //
-// False, with reason, when the body is no JSON (Qt's reader refuses it, a
-// document nested too deeply among them), or the results path leads nowhere
-// or to something that is not an array.
+// The body is parsed with simdjson. False, with reason, when the body is no
+// JSON (told in the words of Qt's reader where it refuses the body as well:
+// its error and the byte where it stopped; a document nested more than 1,024
+// deep among them), or the results path leads nowhere or to something that
+// is not an array.
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
                      QStringView baseUrl, QList<FeedEntry>& entries, QString& reason);
 

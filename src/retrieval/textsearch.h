@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QLatin1StringView>
+#include <QString>
 #include <QStringView>
 #include <QVarLengthArray>
 
@@ -209,6 +210,43 @@ inline bool isAsciiDigit(QChar c)
 inline bool isBlank(QChar c)
 {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
+
+// White space as QChar::isSpace sees it (ASCII blanks and controls 9-13,
+// U+0085, and Unicode's space, line and paragraph separators), told without
+// a table look-up for the characters of Japanese text.
+inline bool isWhiteSpace(QChar c)
+{
+    const char16_t u = c.unicode();
+    if ((u > 0x20 && u < 0x80) || u > 0x3000) // letters, markup, kana and kanji
+        return false;
+    if (u < 0x80)
+        return u == 0x20 || (u >= 0x09 && u <= 0x0D);
+    if (u < 0x1680)
+        return u == 0x85 || u == 0xA0;
+    return u == 0x1680 || (u >= 0x2000 && u <= 0x200A) || u == 0x2028 || u == 0x2029 ||
+           u == 0x202F || u == 0x205F || u == 0x3000;
+}
+
+// QString::simplified in place: white space removed at both ends and every
+// run of it inside replaced by one space.
+inline void foldWhiteSpace(QString& text)
+{
+    QChar* const begin = text.data();
+    const QChar* const end = begin + text.size();
+    QChar* out = begin;
+    bool blank = false; // white space seen since the last character kept
+    for (const QChar* c = begin; c != end; ++c) {
+        if (isWhiteSpace(*c)) {
+            blank = true;
+            continue;
+        }
+        if (blank && out != begin)
+            *out++ = QChar(u' ');
+        blank = false;
+        *out++ = *c;
+    }
+    text.truncate(out - begin);
 }
 
 } // namespace sokuri
