@@ -81,9 +81,26 @@ install(FILES data/debian/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}
         RENAME sokuri)
 
 # AppStream: software centres list the program by this id; the desktop entry
-# it launches keeps its name sokuri.desktop. The address is the About box's.
+# it launches keeps its name sokuri.desktop. The project has no web page of
+# its own: whoever publishes the package names one (the About box's address
+# by default), and the metadata then gives it and the README's screenshot,
+# published there as screenshot.png; without one both are left out.
 set(SOKURI_APPSTREAM_ID org.example.sokuri)
-string(REGEX REPLACE "/+$" "" SOKURI_HOMEPAGE "${SOKURI_AUTHOR_LINE3}")
+set(SOKURI_HOMEPAGE "${SOKURI_AUTHOR_LINE3}" CACHE STRING
+  "The program's web page, where its publisher keeps it with screenshot.png; empty: none")
+string(REGEX REPLACE "/+$" "" _sokuri_homepage "${SOKURI_HOMEPAGE}")
+set(SOKURI_APPSTREAM_WEB "")
+if(_sokuri_homepage)
+  string(CONCAT SOKURI_APPSTREAM_WEB
+    "  <url type=\"homepage\">${_sokuri_homepage}/</url>\n"
+    "  <screenshots>\n"
+    "    <screenshot type=\"default\">\n"
+    "      <caption>The main window after a keyword search of the demo engine</caption>\n"
+    "      <caption xml:lang=\"ja\">デモエンジンをキーワードで検索したあとのメインウィンドウ</caption>\n"
+    "      <image type=\"source\" width=\"900\" height=\"640\">${_sokuri_homepage}/screenshot.png</image>\n"
+    "    </screenshot>\n"
+    "  </screenshots>")
+endif()
 configure_file(data/sokuri.metainfo.xml.in ${_sokuri_doc}/${SOKURI_APPSTREAM_ID}.metainfo.xml @ONLY)
 install(FILES ${_sokuri_doc}/${SOKURI_APPSTREAM_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -134,7 +151,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SOKURI_HOMEPAGE}/")
+if(_sokuri_homepage)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${_sokuri_homepage}/")
+endif()
 # The libraries the programs link come from dpkg-shlibdeps; these are what
 # they load at run time: TLS, the window system plugins, Qt's Japanese
 # texts, the font, and an analyser with its dictionary (MeCab's dictionary

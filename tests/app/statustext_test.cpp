@@ -12,7 +12,12 @@ namespace {
 EngineStatus status(const QString& plugin, EngineStatus::Kind kind, int rows,
                     const QString& reason = {})
 {
-    return EngineStatus{plugin, kind, rows, reason, {}};
+    EngineStatus status;
+    status.plugin = plugin;
+    status.kind = kind;
+    status.rows = rows;
+    status.reason = reason;
+    return status;
 }
 
 } // namespace
