@@ -4,6 +4,7 @@
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
+#include "searchplugins/jsontemplate.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -120,17 +121,21 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
         reason = u"JSON の「"_s + keys.results + u"」は結果の配列ではありません"_s;
         return false;
     }
+    // Templates that cannot be read give no text (BuildRequest refuses such
+    // plugins before they are asked).
+    JsonTemplate title;
+    JsonTemplate content;
+    QString unreadable;
+    title.parse(keys.title, unreadable);
+    content.parse(keys.content, unreadable);
     for (const QJsonValue& result : results.toArray()) {
         FeedEntry entry;
-        entry.title = htmlValueText(textAt(result, keys.title));
+        const auto at = [&result](QStringView path) { return htmlValueText(textAt(result, path)); };
+        entry.title = title.expand(at);
         if (entry.title.isEmpty())
             continue;
         entry.address = addressOf(result, keys, baseUrl);
-        entry.text = htmlValueText(textAt(result, keys.content));
-        if (entry.text.size() > MaxJsonTextLength) {
-            entry.text.truncate(MaxJsonTextLength);
-            entry.text += u'…';
-        }
+        entry.text = CutToReadableLength(content.expand(at), keys.contentMaxLength);
         entries.append(std::move(entry));
     }
     return true;

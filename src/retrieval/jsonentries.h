@@ -13,9 +13,10 @@
 
 namespace sokuri {
 
-// The longest text kept under a JSON result's title, in characters; a longer
-// one (a whole article's body) is cut there and ends with "…".
-constexpr qsizetype MaxJsonTextLength = 300;
+// The longest text kept under a JSON result's title, in characters, unless
+// the plugin names its own (ContentMaxLength); a longer one (a whole
+// article's body) is cut there and ends with "…".
+constexpr qsizetype MaxJsonTextLength = DefaultContentMaxLength;
 
 // Reads the results of a whole JSON answer by the plugin's paths: the
 // results array at keys.results, and in each result the title, the address

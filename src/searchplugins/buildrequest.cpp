@@ -2,8 +2,10 @@
 
 #include "common/inifile.h"
 #include "common/settings.h"
+#include "common/userkeys.h"
 #include "encoding/urlconv.h"
 #include "searchplugins/pluginfolder.h"
+#include "searchplugins/pluginkey.h"
 
 #include <QRegularExpression>
 
@@ -255,6 +257,25 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.LinkParamBase64Prefix =
         ini.value(result, QStringLiteral("LinkParamBase64Prefix")).trimmed();
     slot.Json = ReadJsonResultKeys(ini, result);
+    const auto refuse = [&usable, skipReason](const QString& reason) {
+        if (usable && skipReason)
+            *skipReason = reason;
+        usable = false;
+    };
+    if (!slot.Json.error.isEmpty())
+        refuse(slot.Json.error);
+
+    // The user's own key, from the user's settings, never from the file.
+    const PluginKeyDeclaration key = ReadPluginKeyDeclaration(ini);
+    if (key.declared && !key.error.isEmpty()) {
+        refuse(key.error);
+    } else if (key.declared) {
+        const QString value = LoadUserKey(paths, pluginName);
+        if (!value.isEmpty())
+            ApplyPluginKey(key, value, slot);
+        else if (key.required)
+            refuse(QString::fromUtf16(MissingKeyStatus));
+    }
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.
