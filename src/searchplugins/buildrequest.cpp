@@ -6,6 +6,7 @@
 #include "encoding/urlconv.h"
 #include "searchplugins/pluginfolder.h"
 #include "searchplugins/pluginkey.h"
+#include "searchplugins/readablelength.h"
 
 #include <QRegularExpression>
 
@@ -13,6 +14,8 @@
 #include <cmath>
 
 namespace sokuri {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -220,7 +223,20 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
         return utf8Query ? UrlEncodeBytes(text.toUtf8(), keep) : UrlEncode(text, keep);
     };
     const int lines = inputLineCount(ini.value(search, QStringLiteral("inpcount")));
-    const QString userValue = u"value=\"" + keywordString + u'"';
+    // "keywordformat" puts the keywords into fixed text of the engine's own
+    // query language ("anywhere+all+%22{keywords}%22").
+    QString keywords = keywordString;
+    const QString keywordFormat = ini.value(search, QStringLiteral("keywordformat")).trimmed();
+    if (!keywordFormat.isEmpty()) {
+        if (keywordFormat.contains(u"{keywords}")) {
+            keywords = QString(keywordFormat).replace(u"{keywords}"_s, keywordString);
+        } else {
+            if (usable && skipReason)
+                *skipReason = QStringLiteral("keywordformat に {keywords} がありません");
+            usable = false;
+        }
+    }
+    const QString userValue = u"value=\"" + keywords + u'"';
     for (int i = 1; i <= lines; ++i) {
         const QString key = QStringLiteral("inp%1").arg(i % 100, 2, 10, QLatin1Char('0'));
         QString line = ini.value(search, key);
@@ -264,6 +280,16 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     };
     if (!slot.Json.error.isEmpty())
         refuse(slot.Json.error);
+    if (slot.Feed) {
+        slot.FeedElements.title = ini.value(result, QStringLiteral("TitleElement")).trimmed();
+        slot.FeedElements.text = ini.value(result, QStringLiteral("TextElement")).trimmed();
+        slot.FeedElements.link = ini.value(result, QStringLiteral("LinkElement")).trimmed();
+        const QString length = ini.value(result, QStringLiteral("ContentMaxLength"));
+        QString error;
+        if (!length.trimmed().isEmpty() &&
+            !ParseContentMaxLength(length, slot.FeedElements.textMaxLength, error))
+            refuse(error);
+    }
 
     // The user's own key, from the user's settings, never from the file.
     const PluginKeyDeclaration key = ReadPluginKeyDeclaration(ini);

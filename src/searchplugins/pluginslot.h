@@ -7,6 +7,18 @@
 
 namespace sokuri {
 
+// The elements of a feed entry that a plugin names instead of the usual
+// ones ("[result] TitleElement", "TextElement", "LinkElement"): XML answers
+// that are no RSS or Atom ("<question>" as the title of a library's
+// reference answer). Empty: the feed's own elements.
+struct FeedElementNames
+{
+    QString title;
+    QString text;
+    QString link;
+    qsizetype textMaxLength = 0; // ContentMaxLength; 0: the text is not cut
+};
+
 // Everything one connection needs to ask one search engine: where to connect,
 // what to send, how to decode the answer and which markers cut the result
 // entries out of it. Filled by BuildRequest from the plugin file; every field
@@ -44,6 +56,7 @@ struct PluginSlot
     QString LinkParamBase64Prefix;
     // Entries are RSS or Atom entries rather than HTML.
     bool Feed = false;
+    FeedElementNames FeedElements;
     // The result section's "Relevance=position": entries without a figure of
     // their own get the figure of their position.
     bool RelevanceByPosition = false;
