@@ -86,18 +86,20 @@ QString JsonTemplate::expand(const std::function<QString(QStringView path)>& tex
 {
     QString result;
     bool any = false;
+    bool last = false;
     for (qsizetype i = 0; i < m_parts.size(); ++i) {
         const QString text = textAt(m_parts[i].path);
-        if (text.isEmpty())
+        last = !text.isEmpty();
+        if (!last)
             continue;
-        // The text before the first part opens the template whichever part
-        // comes first; the text between two parts only separates parts that
-        // are both there.
-        result += any ? m_parts[i].before : m_parts[0].before;
+        // The text before the first part opens it, the text between two parts
+        // separates the parts that are there.
+        if (any || i == 0)
+            result += m_parts[i].before;
         result += text;
         any = true;
     }
-    if (any)
+    if (last)
         result += m_after;
     return result;
 }

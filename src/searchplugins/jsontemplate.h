@@ -14,10 +14,11 @@ namespace sokuri {
 // stands for the text at that path and "{{" and "}}" for the braces
 // themselves; every other character is fixed text.
 //
-// Parts whose path gives no text are left out with the fixed text that
-// separates them from the part before, so "{a} / {b}" reads "A" when b is
-// missing and "B" when a is. The text before the first part and after the
-// last one is written whenever some part gives text ("第{issue}号").
+// Fixed text goes with the parts it stands beside: the text before the
+// first part is written only with that part, the text after the last part
+// only with that part, and between two parts that are both there the text
+// before the later one. So "{a} / {b}" reads "A" when b is missing and "B"
+// when a is, and "{m}（{d}）" reads "M" without d.
 class JsonTemplate
 {
 public:
