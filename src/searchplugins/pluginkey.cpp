@@ -73,12 +73,30 @@ void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key,
                     PluginSlot& slot)
 {
     if (!declaration.field.isEmpty()) {
+        const QString encoded = QString::fromLatin1(key.toUtf8().toPercentEncoding());
         if (!slot.Query.isEmpty())
             slot.Query += u'&';
-        slot.Query += declaration.field + u'=' + QString::fromLatin1(key.toUtf8().toPercentEncoding());
+        slot.Query += declaration.field + u'=' + encoded;
+        slot.UserKeyForms = {encoded, key};
     } else if (!declaration.header.isEmpty()) {
-        slot.Headers.append(QString(declaration.header).replace(QString::fromUtf16(KeyPlaceholder), HeaderSafeKey(key)));
+        slot.UserKeyHeader = QString(declaration.header)
+                                 .replace(QString::fromUtf16(KeyPlaceholder), HeaderSafeKey(key));
+        slot.Headers.append(slot.UserKeyHeader);
+        slot.UserKeyForms = {HeaderSafeKey(key), key};
     }
+}
+
+} // namespace sokuri
+
+namespace sokuri {
+
+QString WithoutUserKey(QString text, const PluginSlot& slot)
+{
+    for (const QString& form : slot.UserKeyForms) {
+        if (!form.isEmpty())
+            text.replace(form, u"(キー)"_s);
+    }
+    return text;
 }
 
 } // namespace sokuri

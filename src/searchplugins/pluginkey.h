@@ -43,4 +43,8 @@ QString HeaderSafeKey(QStringView key);
 void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key,
                     PluginSlot& slot);
 
+// text with every form of the slot's key replaced by "(キー)", for statuses
+// that show an address of the request.
+QString WithoutUserKey(QString text, const PluginSlot& slot);
+
 } // namespace sokuri

@@ -68,6 +68,11 @@ struct PluginSlot
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;
+    // The user's own key as it stands in the request (the query field's
+    // value, the header line's), so that no status shows it; and the header
+    // line that holds it, which is not sent on to another host.
+    QStringList UserKeyForms;
+    QString UserKeyHeader;
     // Seconds the engine has for its whole answer (the search section's
     // "timeout"); 0: the run's default.
     int Timeout = 0;

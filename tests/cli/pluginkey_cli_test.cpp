@@ -253,3 +253,30 @@ TEST(ShippedPluginFiles, AreClean)
         }
     }
 }
+
+TEST_F(CliKeys, ARedirectNeitherShowsTheKeyNorCarriesItToAnotherHost)
+{
+    TestEngine first;
+    TestEngine second;
+    ASSERT_TRUE(first.listen() && second.listen());
+    plugin(u"delta"_s, first, u"userkey=appid\r\nuserkeyfield=appid\r\n"_s);
+    plugin(u"epsilon"_s, first, u"userkey=token\r\nuserkeyheader=X-Api-Key: {key}\r\n"_s);
+    EnginePage moved;
+    moved.header = "HTTP/1.0 302 Found\r\nLocation: http://localhost:" +
+                   QByteArray::number(second.port()) + "/s?q=x&appid=" + Secret + "\r\n\r\n";
+    first.setPage(u"/s"_s, moved);
+    EnginePage page;
+    page.body = EncodePage(resultPage({u"移った先"_s}), u"x-euc-jp"_s);
+    second.setPage(u"/s"_s, page);
+
+    ASSERT_EQ(run({u"plugin"_s, u"key"_s, u"delta"_s, QString::fromLatin1(Secret)}), 0);
+    ASSERT_EQ(run({u"plugin"_s, u"key"_s, u"epsilon"_s, QString::fromLatin1(Secret)}), 0);
+    ASSERT_EQ(run({u"search"_s, u"--plugin"_s, u"delta"_s, u"--plugin"_s, u"epsilon"_s, u"京都"_s}),
+              0)
+        << err.data();
+    EXPECT_TRUE(err.contains("localhost")) << "the move is shown: " << err.data();
+    EXPECT_FALSE(err.contains(Secret) || out.contains(Secret)) << err.data();
+    ASSERT_EQ(second.requests().size(), 2);
+    for (const QByteArray& request : second.requests())
+        EXPECT_FALSE(request.contains("X-Api-Key")) << request.data();
+}
