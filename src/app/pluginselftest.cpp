@@ -58,8 +58,8 @@ QString DescribeTestReport(const PluginTestReport& report)
     text += u"  件数: %1\n"_s.arg(report.rows);
     if (report.passed()) {
         text += u"  最初のタイトル: "_s + report.firstTitle + u'\n';
-        text += u"  アドレス: "_s + (report.firstAddress.isEmpty() ? u"(なし)"_s : report.firstAddress) +
-                u'\n';
+        text += u"  アドレス: "_s +
+                (report.firstAddress.isEmpty() ? u"(なし)"_s : report.firstAddress) + u'\n';
     } else {
         text += u"  原因: "_s + report.cause + u'\n';
     }

@@ -23,7 +23,7 @@ struct PluginTestReport
     int rows = 0;
     QString firstTitle;
     QString firstAddress;
-    QString cause;          // why there are no rows, in the user's words
+    QString cause;           // why there are no rows, in the user's words
     qint64 milliseconds = 0; // from the start of the run to its end
 
     bool passed() const { return rows > 0; }

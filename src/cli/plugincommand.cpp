@@ -56,9 +56,8 @@ int PluginCommand(const CliContext& context)
                                      u"Replaces an installed plugin of the same name."_s);
     const QCommandLineOption clear(u"clear"_s, u"plugin key: removes the plugin's key."_s);
     const QCommandLineOption all(u"all"_s, u"plugin test: tests every plugin."_s);
-    const QCommandLineOption timeout(u"timeout"_s,
-                                     u"plugin test: seconds an engine has for its answer."_s,
-                                     u"SECONDS"_s);
+    const QCommandLineOption timeout(
+        u"timeout"_s, u"plugin test: seconds an engine has for its answer."_s, u"SECONDS"_s);
     parser.addOptions({replace, clear, all, timeout});
     if (!parseCommand(context, parser, UsageLine, 1, 1000))
         return cli::Usage;

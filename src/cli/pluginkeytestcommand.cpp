@@ -86,7 +86,8 @@ int PluginTest(const CliContext& context, const QStringList& plugins, bool all, 
     int passed = 0;
     for (const PluginTestReport& report : test.reports())
         passed += report.passed() ? 1 : 0;
-    context.out << u"%1 / %2 件のプラグインが結果を返しました。"_s.arg(passed).arg(test.reports().size())
+    context.out << u"%1 / %2 件のプラグインが結果を返しました。"_s.arg(passed).arg(
+                       test.reports().size())
                 << Qt::endl;
     return passed == test.reports().size() && !test.reports().isEmpty() ? Done : Failed;
 }

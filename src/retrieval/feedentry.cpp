@@ -3,8 +3,8 @@
 #include "retrieval/characterreferences.h"
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
-#include "searchplugins/readablelength.h"
 #include "retrieval/relevancefigure.h"
+#include "searchplugins/readablelength.h"
 
 #include <QStringList>
 

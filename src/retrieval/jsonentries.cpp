@@ -130,7 +130,9 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
     content.parse(keys.content, unreadable);
     for (const QJsonValue& result : results.toArray()) {
         FeedEntry entry;
-        const auto at = [&result](QStringView path) { return htmlValueText(textAt(result, path)); };
+        const auto at = [&result](QStringView path) {
+            return htmlValueText(textAt(result, path));
+        };
         entry.title = title.expand(at);
         if (entry.title.isEmpty())
             continue;

@@ -64,8 +64,9 @@ bool JsonTemplate::parse(QStringView value, QString& error)
         }
         const QStringView path = trimmed.sliced(i + 1, close - i - 1).trimmed();
         if (!isPath(path)) {
-            error = path.isEmpty() ? u"空の「{}」があります"_s
-                                   : u"「{"_s + path.toString() + u"}」は JSON のパスではありません"_s;
+            error = path.isEmpty()
+                        ? u"空の「{}」があります"_s
+                        : u"「{"_s + path.toString() + u"}」は JSON のパスではありません"_s;
             m_parts.clear();
             return false;
         }

@@ -41,14 +41,16 @@ PluginKeyDeclaration ReadPluginKeyDeclaration(const IniFile& ini)
     declaration.field = ini.value(init, u"userkeyfield"_s).trimmed();
     declaration.header = ini.value(init, u"userkeyheader"_s).trimmed();
     if (declaration.field.isEmpty() == declaration.header.isEmpty())
-        declaration.error = u"userkeyfield か userkeyheader のどちらか一つでキーの行き先を書きます"_s;
+        declaration.error =
+            u"userkeyfield か userkeyheader のどちらか一つでキーの行き先を書きます"_s;
     else if (!declaration.field.isEmpty() && !isFieldName(declaration.field))
         declaration.error = u"userkeyfield は英数字の名前です: "_s + declaration.field;
     else if (!declaration.header.isEmpty() &&
              (!declaration.header.contains(QStringView(KeyPlaceholder)) ||
-              declaration.header.indexOf(u':') > declaration.header.indexOf(QStringView(KeyPlaceholder))))
-        declaration.error = u"userkeyheader は「名前: 値」の値に {key} を書きます: "_s +
-                            declaration.header;
+              declaration.header.indexOf(u':') >
+                  declaration.header.indexOf(QStringView(KeyPlaceholder))))
+        declaration.error =
+            u"userkeyheader は「名前: 値」の値に {key} を書きます: "_s + declaration.header;
     return declaration;
 }
 
@@ -69,8 +71,7 @@ QString HeaderSafeKey(QStringView key)
     return safe;
 }
 
-void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key,
-                    PluginSlot& slot)
+void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key, PluginSlot& slot)
 {
     if (!declaration.field.isEmpty()) {
         const QString encoded = QString::fromLatin1(key.toUtf8().toPercentEncoding());

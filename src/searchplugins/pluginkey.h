@@ -40,8 +40,7 @@ QString HeaderSafeKey(QStringView key);
 // Adds key to the request of slot as declared: "&field=" and the key
 // percent-encoded over UTF-8 (nothing but letters, digits and "-._~" passes,
 // so it can never add a field), or the header line with the key in it.
-void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key,
-                    PluginSlot& slot);
+void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key, PluginSlot& slot);
 
 // text with every form of the slot's key replaced by "(キー)", for statuses
 // that show an address of the request.

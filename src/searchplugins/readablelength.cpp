@@ -15,8 +15,8 @@ bool ParseContentMaxLength(QStringView value, qsizetype& length, QString& error)
     }
     bool number = false;
     const qlonglong parsed = trimmed.toLongLong(&number);
-    const bool digits = std::all_of(trimmed.begin(), trimmed.end(),
-                                    [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits =
+        std::all_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (!number || !digits || parsed < 1 || parsed > MaxContentMaxLength) {
         error = u"ContentMaxLength は 1 から %1 までの整数です: "_s.arg(MaxContentMaxLength) +
                 trimmed.toString();

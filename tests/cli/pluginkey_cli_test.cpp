@@ -100,7 +100,8 @@ TEST_F(CliKeys, AKeyGoesInItsFieldAndNowhereElse)
     ASSERT_TRUE(engine.listen());
     plugin(u"alpha"_s, engine, u"userkey=appid\r\nuserkeyfield=appid\r\n"_s);
 
-    ASSERT_EQ(run({u"plugin"_s, u"key"_s, u"alpha"_s, QString::fromLatin1(Secret)}), 0) << err.data();
+    ASSERT_EQ(run({u"plugin"_s, u"key"_s, u"alpha"_s, QString::fromLatin1(Secret)}), 0)
+        << err.data();
     EXPECT_FALSE(out.contains(Secret) || err.contains(Secret));
 
     const QString document = dir.file(u"run.skr"_s);
@@ -109,7 +110,8 @@ TEST_F(CliKeys, AKeyGoesInItsFieldAndNowhereElse)
               0)
         << err.data();
     ASSERT_EQ(engine.requests().size(), 1);
-    EXPECT_TRUE(engine.requests().constFirst().contains(QByteArray("&appid=" + Secret + " HTTP/1.0")))
+    EXPECT_TRUE(
+        engine.requests().constFirst().contains(QByteArray("&appid=" + Secret + " HTTP/1.0")))
         << engine.requests().constFirst().data();
     EXPECT_TRUE(out.contains("京都の寺"));
     EXPECT_FALSE(out.contains(Secret) || err.contains(Secret)) << err.data();
@@ -141,7 +143,8 @@ TEST_F(CliKeys, AKeyFromStandardInputGoesInAHeaderLineEncoded)
     ASSERT_EQ(engine.requests().size(), 1);
     const QByteArray request = engine.requests().constFirst();
     // Only the first line of the input is the key; it stands in one line.
-    EXPECT_TRUE(request.contains(QByteArray("\r\nX-Api-Key: " + Secret + "\r\n"))) << request.data();
+    EXPECT_TRUE(request.contains(QByteArray("\r\nX-Api-Key: " + Secret + "\r\n")))
+        << request.data();
     EXPECT_FALSE(request.contains("X-Evil"));
 }
 
@@ -149,8 +152,9 @@ TEST_F(CliKeys, AnEngineWhoseRequiredKeyIsMissingIsNotAsked)
 {
     TestEngine engine;
     ASSERT_TRUE(engine.listen());
-    plugin(u"gamma"_s, engine,
-           u"userkey=token\r\nuserkeyrequired=yes\r\nuserkeyheader=Authorization: Bearer {key}\r\n"_s);
+    plugin(
+        u"gamma"_s, engine,
+        u"userkey=token\r\nuserkeyrequired=yes\r\nuserkeyheader=Authorization: Bearer {key}\r\n"_s);
     run({u"search"_s, u"--plugin"_s, u"gamma"_s, u"京都"_s});
     EXPECT_TRUE(engine.requests().isEmpty());
     EXPECT_TRUE(QString::fromUtf8(err).contains(u"キーが未設定"_s)) << err.data();
@@ -199,7 +203,8 @@ TEST_F(CliKeys, PluginTestOverGoodEmptyAndRefusingEngines)
     EXPECT_TRUE(report.contains(u"http://127.0.0.1:%1/doc/0"_s.arg(good.port())));
     EXPECT_TRUE(report.contains(QRegularExpression(u"時間: [0-9]+\\.[0-9] 秒"_s)));
     ASSERT_EQ(good.requests().size(), 1);
-    EXPECT_TRUE(good.requests().constFirst().contains("q=%8E%9B%89@ HTTP/1.0")) << "寺院 in Shift_JIS";
+    EXPECT_TRUE(good.requests().constFirst().contains("q=%8E%9B%89@ HTTP/1.0"))
+        << "寺院 in Shift_JIS";
 
     EXPECT_EQ(run({u"plugin"_s, u"test"_s, u"--all"_s}), 1);
     const QString all = QString::fromUtf8(out);
@@ -211,7 +216,8 @@ TEST_F(CliKeys, PluginTestOverGoodEmptyAndRefusingEngines)
     EXPECT_TRUE(all.contains(u"1 / 3 件"_s));
     // The default query is a common word.
     ASSERT_EQ(empty.requests().size(), 1);
-    EXPECT_TRUE(empty.requests().constFirst().contains("q=%93%FA%96{ HTTP/1.0")) << "日本 in Shift_JIS";
+    EXPECT_TRUE(empty.requests().constFirst().contains("q=%93%FA%96{ HTTP/1.0"))
+        << "日本 in Shift_JIS";
 
     EXPECT_EQ(run({u"plugin"_s, u"test"_s, u"nosuch"_s}), 1);
     EXPECT_TRUE(QString::fromUtf8(out).contains(u"nosuch: 不合格"_s));
@@ -236,7 +242,8 @@ TEST(ShippedPluginFiles, AreClean)
             const QString line = raw.trimmed();
             if (const auto m = section.match(line); m.hasMatch()) {
                 current = m.captured(1).toLower();
-                EXPECT_FALSE(sections.contains(current)) << name.toStdString() << " [" << current.toStdString() << "]";
+                EXPECT_FALSE(sections.contains(current))
+                    << name.toStdString() << " [" << current.toStdString() << "]";
                 sections.insert(current);
                 continue;
             }
@@ -262,8 +269,9 @@ TEST_F(CliKeys, ARedirectNeitherShowsTheKeyNorCarriesItToAnotherHost)
     plugin(u"delta"_s, first, u"userkey=appid\r\nuserkeyfield=appid\r\n"_s);
     plugin(u"epsilon"_s, first, u"userkey=token\r\nuserkeyheader=X-Api-Key: {key}\r\n"_s);
     EnginePage moved;
-    moved.header = "HTTP/1.0 302 Found\r\nLocation: http://localhost:" +
-                   QByteArray::number(second.port()) + "/s?q=x&appid=" + Secret + "\r\n\r\n";
+    moved.header =
+        "HTTP/1.0 302 Found\r\nLocation: http://localhost:" + QByteArray::number(second.port()) +
+        "/s?q=x&appid=" + Secret + "\r\n\r\n";
     first.setPage(u"/s"_s, moved);
     EnginePage page;
     page.body = EncodePage(resultPage({u"移った先"_s}), u"x-euc-jp"_s);

@@ -110,7 +110,8 @@ TEST_F(KeyAndTestControls, TestShowsTheCoresReport)
     ASSERT_TRUE(SaveUserKey(paths, u"alpha"_s, u"tok-9"_s));
     auto* test = control<QPushButton>(u"cmdTest"_s);
     ASSERT_TRUE(test->isEnabled());
-    QSignalSpy finished(manager->findChild<PluginKeyTestPanel*>(), &PluginKeyTestPanel::testFinished);
+    QSignalSpy finished(manager->findChild<PluginKeyTestPanel*>(),
+                        &PluginKeyTestPanel::testFinished);
     QTest::mouseClick(test, Qt::LeftButton);
     EXPECT_FALSE(test->isEnabled()) << "one test at a time";
     ASSERT_TRUE(finished.wait(HangGuardMs));

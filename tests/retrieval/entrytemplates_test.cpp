@@ -43,21 +43,20 @@ TEST(JsonTemplates, AMegabyteSpeechIsCutUnderItsTemplatedTitle)
 {
     const QString speech = u"○議長　"_s + u"京都の寺院について申し上げます。"_s.repeated(70000);
     ASSERT_GT(speech.toUtf8().size(), 1024 * 1024);
-    const QByteArray body = speeches(
-        {{{u"nameOfMeeting"_s, u"本会議"_s},
-          {u"date"_s, u"2023-01-25"_s},
-          {u"speaker"_s, u"議長"_s},
-          {u"speech"_s, speech},
-          {u"speechURL"_s, u"https://kokkai.ndl.go.jp/txt/1/1"_s}},
-         // No speaker: the title keeps the parts that are there.
-         {{u"nameOfMeeting"_s, u"予算委員会"_s},
-          {u"date"_s, u"2023-02-01"_s},
-          {u"speech"_s, u"短い &amp; <b>発言</b>"_s},
-          {u"speechURL"_s, u"https://kokkai.ndl.go.jp/txt/2/3"_s}}});
+    const QByteArray body = speeches({{{u"nameOfMeeting"_s, u"本会議"_s},
+                                       {u"date"_s, u"2023-01-25"_s},
+                                       {u"speaker"_s, u"議長"_s},
+                                       {u"speech"_s, speech},
+                                       {u"speechURL"_s, u"https://kokkai.ndl.go.jp/txt/1/1"_s}},
+                                      // No speaker: the title keeps the parts that are there.
+                                      {{u"nameOfMeeting"_s, u"予算委員会"_s},
+                                       {u"date"_s, u"2023-02-01"_s},
+                                       {u"speech"_s, u"短い &amp; <b>発言</b>"_s},
+                                       {u"speechURL"_s, u"https://kokkai.ndl.go.jp/txt/2/3"_s}}});
     QList<FeedEntry> entries;
     QString reason;
-    ASSERT_TRUE(ReadJsonEntries(body, u"utf-8", dietKeys(), u"https://kokkai.ndl.go.jp/", entries,
-                                reason))
+    ASSERT_TRUE(
+        ReadJsonEntries(body, u"utf-8", dietKeys(), u"https://kokkai.ndl.go.jp/", entries, reason))
         << reason.toStdString();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].title, u"本会議 2023-01-25 議長");

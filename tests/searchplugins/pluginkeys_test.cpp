@@ -61,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(
     JsonTemplates, Templates,
     ::testing::Values(
         TemplateCase{"PlainPathReadsAsBefore", u"  n/0  "_s, u"N0"_s, {}},
-        TemplateCase{"PlainMissingPath", u"x"_s, {}, {}},
-        TemplateCase{"EmptyValue", {}, {}, {}},
+        TemplateCase{"PlainMissingPath", u"x"_s, {}, {}}, TemplateCase{"EmptyValue", {}, {}, {}},
         TemplateCase{"ThreeParts", u"{a} {n/0} {b}"_s, u"A N0 B"_s, {}},
         TemplateCase{"MissingMiddleTakesItsSeparator", u"{a} / {x} / {b}"_s, u"A / B"_s, {}},
         TemplateCase{"MissingFirstTakesTheOpening", u"【{x}】{b}"_s, u"B"_s, {}},
@@ -77,8 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         TemplateCase{"EmptyPart", u"{a} {}"_s, {}, u"空の"_s},
         TemplateCase{"EmptyStep", u"{a//b}"_s, {}, u"パスではありません"_s},
         TemplateCase{"LeadingSlash", u"{/a}"_s, {}, u"パスではありません"_s},
-        TemplateCase{"TooManyParts", u"{a}"_s.repeated(JsonTemplate::MaxParts + 1), {},
-                     u"までです"_s}),
+        TemplateCase{
+            "TooManyParts", u"{a}"_s.repeated(JsonTemplate::MaxParts + 1), {}, u"までです"_s}),
     [](const auto& info) { return std::string(info.param.id); });
 
 TEST(ReadableLength, CutsWithASignAndNeverSplitsACharacter)
