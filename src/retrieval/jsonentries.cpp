@@ -93,7 +93,8 @@ QString htmlValueText(QStringView value)
 } // namespace
 
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
-                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason)
+                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason,
+                     qsizetype contentMaxLength)
 {
     QByteArray utf8;
     if (charset != u"utf-8") {
@@ -137,7 +138,7 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
         if (entry.title.isEmpty())
             continue;
         entry.address = addressOf(result, keys, baseUrl);
-        entry.text = CutToReadableLength(content.expand(at), keys.contentMaxLength);
+        entry.text = CutToReadableLength(content.expand(at), contentMaxLength);
         entries.append(std::move(entry));
     }
     return true;
@@ -161,7 +162,8 @@ bool JsonEntryReader::readBody(const PluginSlot& slot, SlotState&, QByteArrayVie
                                QList<ResultRow>& rows, QString& reason) const
 {
     QList<FeedEntry> entries;
-    if (!ReadJsonEntries(body, slot.ResultCharset, slot.Json, slot.BaseUrl, entries, reason))
+    if (!ReadJsonEntries(body, slot.ResultCharset, slot.Json, slot.BaseUrl, entries, reason,
+                         slot.JsonContentMaxLength))
         return false;
     for (const FeedEntry& entry : entries)
         rows.append(rowOf(slot, entry));

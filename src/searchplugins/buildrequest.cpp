@@ -4,6 +4,7 @@
 #include "common/settings.h"
 #include "common/userkeys.h"
 #include "encoding/urlconv.h"
+#include "searchplugins/jsontemplate.h"
 #include "searchplugins/pluginfolder.h"
 #include "searchplugins/pluginkey.h"
 #include "searchplugins/readablelength.h"
@@ -278,8 +279,19 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
             *skipReason = reason;
         usable = false;
     };
-    if (!slot.Json.error.isEmpty())
-        refuse(slot.Json.error);
+    if (slot.Json.enabled) {
+        // Templates are read again with each answer; here they are only
+        // checked, so a plugin that cannot be read is not asked.
+        JsonTemplate check;
+        QString error;
+        if (!check.parse(slot.Json.title, error))
+            refuse(u"TitleQuery: "_s + error);
+        else if (!check.parse(slot.Json.content, error))
+            refuse(u"ContentQuery: "_s + error);
+        else if (!ParseContentMaxLength(ini.value(result, QStringLiteral("ContentMaxLength")),
+                                        slot.JsonContentMaxLength, error))
+            refuse(error);
+    }
     if (slot.Feed) {
         slot.FeedElements.title = ini.value(result, QStringLiteral("TitleElement")).trimmed();
         slot.FeedElements.text = ini.value(result, QStringLiteral("TextElement")).trimmed();

@@ -1,7 +1,6 @@
 #include "searchplugins/jsonresultkeys.h"
 
 #include "common/inifile.h"
-#include "searchplugins/jsontemplate.h"
 
 namespace sokuri {
 
@@ -22,14 +21,6 @@ JsonResultKeys ReadJsonResultKeys(const IniFile& ini, const QString& section)
     keys.altUrl = path("AltUrlQuery");
     keys.urlPrefix = path("UrlPrefix");
     keys.content = path("ContentQuery");
-    QString error;
-    JsonTemplate check;
-    if (!check.parse(keys.title, error))
-        keys.error = u"TitleQuery: " + error;
-    else if (!check.parse(keys.content, error))
-        keys.error = u"ContentQuery: " + error;
-    else if (!ParseContentMaxLength(path("ContentMaxLength"), keys.contentMaxLength, error))
-        keys.error = error;
     return keys;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "searchplugins/readablelength.h"
-
 #include <QString>
 
 namespace sokuri {
@@ -21,12 +19,6 @@ struct JsonResultKeys
     QString altUrl;       // AltUrlQuery: the address of results without UrlQuery
     QString urlPrefix;    // UrlPrefix: put before an address that is no web address
     QString content;      // ContentQuery: the text under the title
-    // ContentMaxLength: the text under the title is cut to this many
-    // characters, and ends with "…" when it was cut.
-    qsizetype contentMaxLength = DefaultContentMaxLength;
-    // Why the keys cannot be used (a template that cannot be read, a length
-    // that is no number); empty when they can.
-    QString error;
 };
 
 // The JSON keys of a plugin's [result] section.

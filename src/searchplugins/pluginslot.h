@@ -1,6 +1,7 @@
 #pragma once
 
 #include "searchplugins/jsonresultkeys.h"
+#include "searchplugins/readablelength.h"
 
 #include <QString>
 #include <QStringList>
@@ -65,6 +66,9 @@ struct PluginSlot
     QString CaptchaMarker;
     // The answer is a JSON document, read whole at the close.
     JsonResultKeys Json;
+    // The result section's "ContentMaxLength" for JSON answers: the text under
+    // a title is cut to this many characters (and ends with "…").
+    qsizetype JsonContentMaxLength = DefaultContentMaxLength;
     // Scheme, host, the port when the action names a non-default one, and "/".
     // A base address in the answer page may replace it.
     QString BaseUrl;

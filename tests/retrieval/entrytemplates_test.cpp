@@ -24,7 +24,6 @@ JsonResultKeys dietKeys()
     keys.title = u"{nameOfMeeting} {date} {speaker}"_s;
     keys.url = u"speechURL"_s;
     keys.content = u"speech"_s;
-    keys.contentMaxLength = 400;
     return keys;
 }
 
@@ -55,8 +54,8 @@ TEST(JsonTemplates, AMegabyteSpeechIsCutUnderItsTemplatedTitle)
                                        {u"speechURL"_s, u"https://kokkai.ndl.go.jp/txt/2/3"_s}}});
     QList<FeedEntry> entries;
     QString reason;
-    ASSERT_TRUE(
-        ReadJsonEntries(body, u"utf-8", dietKeys(), u"https://kokkai.ndl.go.jp/", entries, reason))
+    ASSERT_TRUE(ReadJsonEntries(body, u"utf-8", dietKeys(), u"https://kokkai.ndl.go.jp/", entries,
+                                reason, 400))
         << reason.toStdString();
     ASSERT_EQ(entries.size(), 2);
     EXPECT_EQ(entries[0].title, u"本会議 2023-01-25 議長");
