@@ -26,7 +26,9 @@ int ShowCommand(const CliContext& context);
 // plugin install FILE-OR-URL [--replace], plugin remove NAME, plugin
 // import-opensearch FILE-OR-URL [--replace]: installs a plugin file, removes
 // a plugin, or makes a plugin from an OpenSearch description; install and
-// import print the plugin's name. plugin resume NAME|--all ends rests.
+// import print the plugin's name; plugin resume NAME|--all ends rests;
+// plugin key NAME VALUE|-|--clear sets or removes the user's key of a plugin;
+// plugin test NAME...|--all runs the plugins' self-tests (see pluginkeytest.h).
 int PluginCommand(const CliContext& context);
 
 // update: the plugin update pass; "entry TAB outcome TAB detail" a plugin,

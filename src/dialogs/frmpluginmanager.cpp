@@ -1,7 +1,7 @@
 #include "dialogs/frmpluginmanager.h"
 
+#include "dialogs/pluginkeytestpanel.h"
 #include "dialogs/pluginmanagerrests.h"
-
 #include "platform/filedialogs.h"
 #include "platform/messagesink.h"
 #include "searchplugins/plugincatalogue.h"
@@ -76,9 +76,11 @@ frmPluginManager::frmPluginManager(const AppPaths& paths, PluginCatalogue& catal
     buttons->addWidget(m_close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
+    m_keyTest = new PluginKeyTestPanel(paths, this);
+    layout->addWidget(m_keyTest);
     layout->addLayout(address);
     layout->addLayout(buttons);
-    resize(640, 360);
+    resize(640, 480);
 
     connect(m_installFile, &QPushButton::clicked, this, &frmPluginManager::installFromFile);
     connect(m_installAddress, &QPushButton::clicked, this, &frmPluginManager::installFromAddress);
@@ -86,6 +88,10 @@ frmPluginManager::frmPluginManager(const AppPaths& paths, PluginCatalogue& catal
     connect(m_remove, &QPushButton::clicked, this, &frmPluginManager::removeSelected);
     connect(m_close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &frmPluginManager::updateButtons);
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+        m_keyTest->setPlugin(selected.isEmpty() ? QString() : selected.constFirst()->text(0));
+    });
     connect(&m_catalogue, &QAbstractItemModel::modelReset, this, &frmPluginManager::fillList);
     connect(m_installer, &PluginInstaller::finished, this, &frmPluginManager::installFinished);
     m_installer->setConfirmReplace([this](const QString& name) {

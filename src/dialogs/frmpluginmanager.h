@@ -15,6 +15,7 @@ class MessageSink;
 class PluginCatalogue;
 class PluginInstaller;
 class PluginManagerRests;
+class PluginKeyTestPanel;
 struct PluginInstallResult;
 
 // The plugin manager: the installed plugins (name, version, address, file)
@@ -25,8 +26,12 @@ struct PluginInstallResult;
 // first; every failure is shown with its reason. The catalogue is refreshed
 // after every change, keeping check marks.
 //
+// Below the list, the selected plugin's own key and its self-test
+// (PluginKeyTestPanel).
+//
 // Controls by object name: PluginList, txtAddress, cmdInstallFile,
-// cmdInstallAddress, cmdImportOpenSearch, cmdRemove, cmdClose.
+// cmdInstallAddress, cmdImportOpenSearch, cmdRemove, cmdClose, and those of
+// PluginKeyTestPanel.
 class frmPluginManager : public QDialog
 {
     Q_OBJECT
@@ -55,6 +60,7 @@ private:
     FileDialogs& m_dialogs;
     PluginInstaller* m_installer = nullptr;
     PluginManagerRests* m_rests = nullptr;
+    PluginKeyTestPanel* m_keyTest = nullptr;
 
     QTreeWidget* m_list = nullptr;
     QLineEdit* m_address = nullptr;

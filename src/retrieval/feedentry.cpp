@@ -4,6 +4,7 @@
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
 #include "retrieval/relevancefigure.h"
+#include "searchplugins/readablelength.h"
 
 #include <QStringList>
 
@@ -179,6 +180,23 @@ FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl)
     return feed;
 }
 
+FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl, const FeedElementNames& names)
+{
+    FeedEntry feed = ReadFeedEntry(entry, baseUrl);
+    if (!names.title.isEmpty())
+        feed.title = plainText(firstElement(entry, names.title).content);
+    if (!names.text.isEmpty())
+        feed.text = plainText(firstElement(entry, names.text).content);
+    if (!names.link.isEmpty()) {
+        const Element link = firstElement(entry, names.link);
+        const QString href = attribute(link.tag, u"href");
+        feed.address = AbsoluteAddress(
+            href.isEmpty() ? contentText(link.content).trimmed() : href.trimmed(), baseUrl);
+    }
+    feed.text = CutToReadableLength(feed.text, names.textMaxLength);
+    return feed;
+}
+
 QString FeedEntryPage(const QString& title, const QString& address, const QString& text)
 {
     QString page = u"<p>"_s;
@@ -199,7 +217,7 @@ ResultRow FeedEntryReader::entryRow(const PluginSlot& slot, SlotState& state, QS
 {
     ResultRow row;
     row.plugin = slot.Name;
-    FeedEntry feed = ReadFeedEntry(entry, slot.BaseUrl);
+    FeedEntry feed = ReadFeedEntry(entry, slot.BaseUrl, slot.FeedElements);
     row.title = std::move(feed.title);
     row.site = siteOf(feed.address);
     row.html = FeedEntryPage(row.title, feed.address, feed.text);

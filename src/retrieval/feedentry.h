@@ -1,6 +1,7 @@
 #pragma once
 
 #include "retrieval/entryreader.h"
+#include "searchplugins/pluginslot.h"
 
 #include <QString>
 #include <QStringView>
@@ -26,6 +27,11 @@ struct FeedEntry
 // a relative one is resolved against baseUrl, and only "http:" and "https:"
 // addresses are kept.
 FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl);
+
+// The same, with the elements a plugin names in place of the usual ones: the
+// title, the text and the address (the link element's text or href) are
+// read from those elements where a name is given.
+FeedEntry ReadFeedEntry(QStringView entry, QStringView baseUrl, const FeedElementNames& names);
 
 // The small page that stands for a feed entry in the viewer and in
 // documents: the title as a link to the address in the window "_sokuri"

@@ -5,17 +5,20 @@
 #include "retrieval/linkrewriting.h"
 #include "retrieval/replyreader.h"
 #include "retrieval/textsearch.h"
+#include "searchplugins/jsontemplate.h"
 
 #include <QJsonDocument>
 #include <QJsonParseError>
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sokuri {
@@ -149,16 +152,12 @@ QString textAt(element result, const JsonPath& path)
 // The paths of a plugin's keys, made ready once an answer.
 struct ResultPaths
 {
-    JsonPath title;
     JsonPath url;
     JsonPath altUrl;
-    JsonPath content;
 
     explicit ResultPaths(const JsonResultKeys& keys)
-        : title(keys.title)
-        , url(keys.url)
+        : url(keys.url)
         , altUrl(keys.altUrl)
-        , content(keys.content)
     {}
 };
 
@@ -231,7 +230,8 @@ thread_local std::unique_ptr<simdjson::dom::parser> KeptParser::parser;
 } // namespace
 
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
-                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason)
+                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason,
+                     qsizetype contentMaxLength)
 {
     QByteArray utf8;
     if (charset != u"utf-8") {
@@ -264,20 +264,37 @@ bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultK
         reason = u"JSON の「"_s + keys.results + u"」は結果の配列ではありません"_s;
         return false;
     }
+    // Templates that cannot be read give no text (BuildRequest refuses such
+    // plugins before they are asked). Their paths are made ready once an
+    // answer.
+    JsonTemplate title;
+    JsonTemplate content;
+    QString unreadable;
+    title.parse(keys.title, unreadable);
+    content.parse(keys.content, unreadable);
+    std::vector<std::pair<QString, JsonPath>> partPaths;
+    for (const QString& path : title.paths() + content.paths()) {
+        if (std::none_of(partPaths.cbegin(), partPaths.cend(),
+                         [&path](const auto& known) { return known.first == path; }))
+            partPaths.emplace_back(path, JsonPath(path));
+    }
     const ResultPaths paths(keys);
     const simdjson::dom::array array = results.get_array().value_unsafe();
     entries.reserve(entries.size() + qsizetype(array.size()));
     for (const element result : array) {
         FeedEntry entry;
-        entry.title = htmlValueText(textAt(result, paths.title));
+        const auto at = [&result, &partPaths](QStringView path) {
+            for (const auto& [name, parsed] : partPaths) {
+                if (name == path)
+                    return htmlValueText(textAt(result, parsed));
+            }
+            return QString();
+        };
+        entry.title = title.expand(at);
         if (entry.title.isEmpty())
             continue;
         entry.address = addressOf(result, paths, keys, baseUrl);
-        entry.text = htmlValueText(textAt(result, paths.content));
-        if (entry.text.size() > MaxJsonTextLength) {
-            entry.text.truncate(MaxJsonTextLength);
-            entry.text += u'…';
-        }
+        entry.text = CutToReadableLength(content.expand(at), contentMaxLength);
         entries.append(std::move(entry));
     }
     return true;
@@ -301,7 +318,8 @@ bool JsonEntryReader::readBody(const PluginSlot& slot, SlotState&, QByteArrayVie
                                QList<ResultRow>& rows, QString& reason) const
 {
     QList<FeedEntry> entries;
-    if (!ReadJsonEntries(body, slot.ResultCharset, slot.Json, slot.BaseUrl, entries, reason))
+    if (!ReadJsonEntries(body, slot.ResultCharset, slot.Json, slot.BaseUrl, entries, reason,
+                         slot.JsonContentMaxLength))
         return false;
     for (const FeedEntry& entry : entries)
         rows.append(rowOf(slot, entry));

@@ -5,6 +5,7 @@
 #include "retrieval/slotstate.h"
 #include "searchplugins/jsonresultkeys.h"
 #include "searchplugins/pluginslot.h"
+#include "searchplugins/readablelength.h"
 
 #include <QByteArrayView>
 #include <QList>
@@ -13,15 +14,18 @@
 
 namespace sokuri {
 
-// The longest text kept under a JSON result's title, in characters; a longer
-// one (a whole article's body) is cut there and ends with "…".
-constexpr qsizetype MaxJsonTextLength = 300;
+// The longest text kept under a JSON result's title, in characters, unless
+// the plugin names its own (ContentMaxLength); a longer one (a whole
+// article's body) is cut there and ends with "…".
+constexpr qsizetype MaxJsonTextLength = DefaultContentMaxLength;
 
 // Reads the results of a whole JSON answer by the plugin's paths: the
 // results array at keys.results, and in each result the title, the address
 // (keys.url, else keys.altUrl; one that is no web address gets
 // keys.urlPrefix in front, or without a prefix is resolved against baseUrl;
-// only "http:" and "https:" addresses are kept) and the text. Titles and
+// only "http:" and "https:" addresses are kept) and the text, cut to
+// contentMaxLength characters. The title and the text may join several paths
+// (see JsonTemplate). Titles and
 // texts are HTML as far as they hold markup: character references are
 // decoded and tags removed. A result without a title is skipped. The body is
 // decoded by charset first, as the lines of other answers are.
@@ -32,7 +36,8 @@ constexpr qsizetype MaxJsonTextLength = 300;
 // deep among them), or the results path leads nowhere or to something that
 // is not an array.
 bool ReadJsonEntries(QByteArrayView body, QStringView charset, const JsonResultKeys& keys,
-                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason);
+                     QStringView baseUrl, QList<FeedEntry>& entries, QString& reason,
+                     qsizetype contentMaxLength = MaxJsonTextLength);
 
 // Reads a whole JSON answer ("[result] format=json") by the plugin's paths:
 // each result a row whose html is a small page like a feed entry's, its site

@@ -1,5 +1,7 @@
 #include "retrieval/searchconnection.h"
 
+#include "searchplugins/pluginkey.h"
+
 #include "common/socketcontrol.h"
 #include "encoding/codepage932.h"
 #include "retrieval/answercause.h"
@@ -396,8 +398,14 @@ void SearchConnection::followRedirect(const QString& location)
     ++m_redirects;
 
     // The same slot asks the new address with a GET; links of its answer
-    // resolve against the server that answers.
+    // resolve against the server that answers. The user's key goes to the
+    // host it was given for, never on to another.
     const int defaultPort = scheme == u"https" ? 443 : 80;
+    if (target.host(QUrl::EncodeUnicode).compare(m_slot.Host, Qt::CaseInsensitive) != 0 &&
+        !m_slot.UserKeyHeader.isEmpty()) {
+        m_slot.Headers.removeAll(m_slot.UserKeyHeader);
+        m_slot.UserKeyHeader.clear();
+    }
     m_slot.Scheme = scheme;
     m_slot.Host = target.host(QUrl::EncodeUnicode);
     m_slot.Port = target.port(defaultPort);
@@ -413,7 +421,8 @@ void SearchConnection::followRedirect(const QString& location)
     detachSocket();
     m_status.address = slotAddress(m_slot);
     setStatus(EngineStatus::Connecting,
-              QStringLiteral("移動: ") + target.toString(QUrl::FullyEncoded).left(200));
+              QStringLiteral("移動: ") +
+                  WithoutUserKey(target.toString(QUrl::FullyEncoded), m_slot).left(200));
     openSocket();
 }
 

@@ -2,8 +2,12 @@
 
 #include "common/inifile.h"
 #include "common/settings.h"
+#include "common/userkeys.h"
 #include "encoding/urlconv.h"
+#include "searchplugins/jsontemplate.h"
 #include "searchplugins/pluginfolder.h"
+#include "searchplugins/pluginkey.h"
+#include "searchplugins/readablelength.h"
 
 #include <QRegularExpression>
 
@@ -11,6 +15,8 @@
 #include <cmath>
 
 namespace sokuri {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -218,7 +224,20 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
         return utf8Query ? UrlEncodeBytes(text.toUtf8(), keep) : UrlEncode(text, keep);
     };
     const int lines = inputLineCount(ini.value(search, QStringLiteral("inpcount")));
-    const QString userValue = u"value=\"" + keywordString + u'"';
+    // "keywordformat" puts the keywords into fixed text of the engine's own
+    // query language ("anywhere+all+%22{keywords}%22").
+    QString keywords = keywordString;
+    const QString keywordFormat = ini.value(search, QStringLiteral("keywordformat")).trimmed();
+    if (!keywordFormat.isEmpty()) {
+        if (keywordFormat.contains(u"{keywords}")) {
+            keywords = QString(keywordFormat).replace(u"{keywords}"_s, keywordString);
+        } else {
+            if (usable && skipReason)
+                *skipReason = QStringLiteral("keywordformat に {keywords} がありません");
+            usable = false;
+        }
+    }
+    const QString userValue = u"value=\"" + keywords + u'"';
     for (int i = 1; i <= lines; ++i) {
         const QString key = QStringLiteral("inp%1").arg(i % 100, 2, 10, QLatin1Char('0'));
         QString line = ini.value(search, key);
@@ -255,6 +274,46 @@ bool BuildRequest(const AppPaths& paths, const QString& pluginName, QString& key
     slot.LinkParamBase64Prefix =
         ini.value(result, QStringLiteral("LinkParamBase64Prefix")).trimmed();
     slot.Json = ReadJsonResultKeys(ini, result);
+    const auto refuse = [&usable, skipReason](const QString& reason) {
+        if (usable && skipReason)
+            *skipReason = reason;
+        usable = false;
+    };
+    if (slot.Json.enabled) {
+        // Templates are read again with each answer; here they are only
+        // checked, so a plugin that cannot be read is not asked.
+        JsonTemplate check;
+        QString error;
+        if (!check.parse(slot.Json.title, error))
+            refuse(u"TitleQuery: "_s + error);
+        else if (!check.parse(slot.Json.content, error))
+            refuse(u"ContentQuery: "_s + error);
+        else if (!ParseContentMaxLength(ini.value(result, QStringLiteral("ContentMaxLength")),
+                                        slot.JsonContentMaxLength, error))
+            refuse(error);
+    }
+    if (slot.Feed) {
+        slot.FeedElements.title = ini.value(result, QStringLiteral("TitleElement")).trimmed();
+        slot.FeedElements.text = ini.value(result, QStringLiteral("TextElement")).trimmed();
+        slot.FeedElements.link = ini.value(result, QStringLiteral("LinkElement")).trimmed();
+        const QString length = ini.value(result, QStringLiteral("ContentMaxLength"));
+        QString error;
+        if (!length.trimmed().isEmpty() &&
+            !ParseContentMaxLength(length, slot.FeedElements.textMaxLength, error))
+            refuse(error);
+    }
+
+    // The user's own key, from the user's settings, never from the file.
+    const PluginKeyDeclaration key = ReadPluginKeyDeclaration(ini);
+    if (key.declared && !key.error.isEmpty()) {
+        refuse(key.error);
+    } else if (key.declared) {
+        const QString value = LoadUserKey(paths, pluginName);
+        if (!value.isEmpty())
+            ApplyPluginKey(key, value, slot);
+        else if (key.required)
+            refuse(QString::fromUtf16(MissingKeyStatus));
+    }
 
     // A port that the action names is kept in the base address unless it is
     // the scheme's own, so relative links reach the same server.

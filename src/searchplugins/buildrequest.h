@@ -21,7 +21,10 @@ constexpr int MaxInputLines = 999;
 // Returns false, with the reason in skipReason, when the plugin cannot be
 // asked in this search: its action names no host or no path after the host,
 // or a port outside 1-65535, or a header line (the User-Agent included) holds
-// a line break or is not of the form "Name: value".
+// a line break or is not of the form "Name: value", a JSON template cannot be
+// read, the plugin's key declaration cannot be used, or the plugin requires a
+// key of the user's own that is not set (MissingKeyStatus). A key that is set
+// goes into the query or a header line as the plugin declares.
 // The User-Agent a request sends when its plugin names none.
 QString DefaultUserAgent();
 
