@@ -45,12 +45,10 @@ bool names(const Morpheme& m)
            (m.kind == MorphemeKind::Unknown && !isHiragana(m.word));
 }
 
-// Whether m may continue a run whose last morpheme is previous.
-bool continues(const Morpheme& m, const Morpheme& previous)
+// The kinds that start and continue a run wherever they stand.
+bool alwaysJoins(MorphemeKind kind)
 {
-    if (!m.glued)
-        return false;
-    switch (m.kind) {
+    switch (kind) {
     case MorphemeKind::CommonNoun:
     case MorphemeKind::ProperNoun:
     case MorphemeKind::VerbalNoun:
@@ -59,6 +57,19 @@ bool continues(const Morpheme& m, const Morpheme& previous)
     case MorphemeKind::Latin:
     case MorphemeKind::Prefix:
         return true;
+    default:
+        return false;
+    }
+}
+
+// Whether m may continue a run whose last morpheme is previous.
+bool continues(const Morpheme& m, const Morpheme& previous)
+{
+    if (!m.glued)
+        return false;
+    if (alwaysJoins(m.kind))
+        return true;
+    switch (m.kind) {
     case MorphemeKind::Suffix:
         return !isHonorific(m.word);
     case MorphemeKind::Number:
@@ -66,11 +77,9 @@ bool continues(const Morpheme& m, const Morpheme& previous)
         return isKanjiNumber(m.word) || previous.kind == MorphemeKind::Latin ||
                (previous.kind == MorphemeKind::Number && IsDigitWord(previous.word) &&
                 IsDigitWord(m.word));
-    case MorphemeKind::Other:
-    case MorphemeKind::Symbol:
+    default:
         return false;
     }
-    return false;
 }
 
 bool isKatakana(QStringView word)
@@ -101,27 +110,18 @@ bool joinsOverDot(const MorphemeList& morphemes, qsizetype last)
 bool starts(const MorphemeList& morphemes, qsizetype i)
 {
     const Morpheme& m = morphemes[i];
-    switch (m.kind) {
-    case MorphemeKind::CommonNoun:
-    case MorphemeKind::ProperNoun:
-    case MorphemeKind::VerbalNoun:
-    case MorphemeKind::AdjectivalStem:
-    case MorphemeKind::Unknown:
-    case MorphemeKind::Latin:
-    case MorphemeKind::Prefix:
+    if (alwaysJoins(m.kind))
         return true;
+    switch (m.kind) {
     case MorphemeKind::Number:
         if (isKanjiNumber(m.word))
             return true;
         // 3D, 5G: digits before Latin letters.
         return i + 1 < morphemes.size() && morphemes[i + 1].glued &&
                morphemes[i + 1].kind == MorphemeKind::Latin;
-    case MorphemeKind::Suffix:
-    case MorphemeKind::Other:
-    case MorphemeKind::Symbol:
+    default: // suffixes, symbols and the rest never start one
         return false;
     }
-    return false;
 }
 
 std::optional<TermOccurrence> termOf(const MorphemeList& morphemes, qsizetype first, qsizetype last)

@@ -21,7 +21,7 @@ void KeywordList::setFromText(QStringView text)
     m_words = QStringList(fields.begin(), fields.begin() + n);
 }
 
-void AddKeywordLine(KeywordList& keywords, QStringView line)
+std::array<QString, 8> AnalyserLineFields(QStringView line)
 {
     while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
         line.chop(1);
@@ -30,6 +30,12 @@ void AddKeywordLine(KeywordList& keywords, QStringView line)
 
     std::array<QString, 8> fields;
     SplitFields(normalised, u" ", fields);
+    return fields;
+}
+
+void AddKeywordLine(KeywordList& keywords, QStringView line)
+{
+    const std::array<QString, 8> fields = AnalyserLineFields(line);
     const QString& word = fields[0];
     if (word.isEmpty() || word == u"EOS")
         return;

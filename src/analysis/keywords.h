@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <algorithm>
+#include <array>
 
 namespace sokuri {
 
@@ -67,6 +68,10 @@ private:
 // break is removed first, so lines from a server and from a file qualify
 // alike. "EOS" lines and lines with an empty first field add nothing.
 void AddKeywordLine(KeywordList& keywords, QStringView line);
+
+// The first eight fields of one analyser line as AddKeywordLine reads them:
+// the line break dropped, tabs and blanks alike separating fields.
+std::array<QString, 8> AnalyserLineFields(QStringView line);
 
 // One line as the analysis routes give it: AddKeywordLine, and the line kept
 // when the list keeps lines.

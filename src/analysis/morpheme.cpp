@@ -1,24 +1,12 @@
 #include "analysis/morpheme.h"
 
-#include "common/splitfields.h"
+#include "analysis/keywords.h"
 
 #include <array>
 
 namespace sokuri {
 
 namespace {
-
-// The fields of one analyser line, normalised as AddKeywordLine does.
-std::array<QString, 8> lineFields(QStringView line)
-{
-    while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
-        line.chop(1);
-    QString normalised = line.toString();
-    normalised.replace(u'\t', u' ');
-    std::array<QString, 8> fields;
-    SplitFields(normalised, u" ", fields);
-    return fields;
-}
 
 MorphemeKind kindOfCode(const QString& code)
 {
@@ -101,7 +89,7 @@ bool IsDigitWord(QStringView word)
 
 std::optional<Morpheme> ParseMorphemeLine(QStringView line)
 {
-    const std::array<QString, 8> fields = lineFields(line);
+    const std::array<QString, 8> fields = AnalyserLineFields(line);
     if (fields[0].isEmpty() || fields[0] == u"EOS")
         return std::nullopt;
     Morpheme morpheme;
@@ -117,7 +105,7 @@ std::optional<Morpheme> ParseMorphemeLine(QStringView line)
 bool HasOwnClassCodes(const QStringList& lines)
 {
     for (const QString& line : lines) {
-        const std::array<QString, 8> fields = lineFields(line);
+        const std::array<QString, 8> fields = AnalyserLineFields(line);
         if (fields[0].isEmpty() || fields[0] == u"EOS")
             continue;
         const QString& code = fields[3];
