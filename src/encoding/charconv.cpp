@@ -213,17 +213,19 @@ QString DecodeEuc(QByteArrayView line)
                 continue;
         }
         const uchar c1 = b[i];
-        const uchar c2 = b[i + 1];
         if (c1 <= 0x7F) {
             *d++ = QChar(char16_t(c1));
-        } else if (c1 == 0x8E) {
-            *d++ = fullWidth(c2);
             ++i;
-        } else {
-            *d++ = QChar(euc[(c1 & 0x7F) << 7 | (c2 & 0x7F)]);
-            ++i;
+            continue;
         }
-        ++i;
+        // A run of pairs (most of Japanese text) is decoded without looking
+        // for ASCII between them.
+        do {
+            const uchar h1 = b[i];
+            const uchar h2 = b[i + 1];
+            *d++ = h1 == 0x8E ? fullWidth(h2) : QChar(euc[(h1 & 0x7F) << 7 | (h2 & 0x7F)]);
+            i += 2;
+        } while (i <= last - 1 && b[i] > 0x7F);
     }
     if (i == last)
         *d++ = cp932::decodeByte(b[last]);

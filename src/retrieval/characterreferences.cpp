@@ -2,7 +2,7 @@
 
 #include <libxml/HTMLparser.h>
 
-#include <QByteArray>
+#include <algorithm>
 
 namespace sokuri {
 
@@ -48,12 +48,25 @@ char32_t numericCharacter(QStringView digits)
 }
 
 // The character of a named reference, from the HTML entity table of
-// libxml2; -1 when the name is unknown.
+// libxml2; -1 when the name is unknown. The name is ASCII letters and digits
+// of at most MaxNameLength; the four references of markup itself are told
+// without the table's search.
 char32_t namedCharacter(QStringView name)
 {
-    const QByteArray utf8 = name.toUtf8();
-    const htmlEntityDesc* entity =
-        htmlEntityLookup(reinterpret_cast<const xmlChar*>(utf8.constData()));
+    if (name == u"amp")
+        return u'&';
+    if (name == u"lt")
+        return u'<';
+    if (name == u"gt")
+        return u'>';
+    if (name == u"quot")
+        return u'"';
+    char ascii[MaxNameLength + 1];
+    const qsizetype length = std::min(name.size(), MaxNameLength);
+    for (qsizetype i = 0; i < length; ++i)
+        ascii[i] = char(name[i].unicode());
+    ascii[length] = '\0';
+    const htmlEntityDesc* entity = htmlEntityLookup(reinterpret_cast<const xmlChar*>(ascii));
     return entity ? char32_t(entity->value) : char32_t(-1);
 }
 
@@ -83,8 +96,12 @@ QString DecodeCharacterReferences(QStringView text)
         if (c == char32_t(-1))
             continue;
         decoded.append(text.sliced(copied, amp - copied));
-        const char32_t one[1] = {c};
-        decoded.append(QString::fromUcs4(one, 1));
+        if (QChar::requiresSurrogates(c)) {
+            decoded.append(QChar(QChar::highSurrogate(c)));
+            decoded.append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            decoded.append(QChar(c));
+        }
         copied = end + 1;
         amp = end;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
 
 namespace sokuri {
 
@@ -26,23 +27,37 @@ bool isInlineTag(QStringView tag)
     if (tag.startsWith(u'/'))
         tag = tag.sliced(1);
     qsizetype end = 0;
-    while (end < tag.size() && tag[end].isLetter())
-        ++end;
-    static constexpr QStringView inlineTags[] = {u"b",    u"i",    u"em", u"strong", u"span",
-                                                 u"mark", u"code", u"a",  u"u",      u"small"};
-    const QStringView name = tag.first(end);
+    bool ascii = true;
+    for (; end < tag.size(); ++end) {
+        const QChar c = tag[end];
+        if (isAsciiLetter(c))
+            continue;
+        if (c.unicode() < 0x80 || !c.isLetter())
+            break;
+        ascii = false;
+    }
     if (end == 0)
         return false;
-    // ASCII names (all that markup has) are compared here; others by Qt's
-    // case folding, which also maps a few other letters onto ASCII ones.
-    const bool ascii = std::all_of(name.begin(), name.end(), [](QChar c) { return c < u'\x80'; });
-    return std::any_of(std::begin(inlineTags), std::end(inlineTags), [name, ascii](QStringView t) {
-        if (!ascii)
+    const QStringView name = tag.first(end);
+    static constexpr QStringView inlineTags[] = {u"b",    u"i",    u"em", u"strong", u"span",
+                                                 u"mark", u"code", u"a",  u"u",      u"small"};
+    // Others than ASCII names (all that markup has) are compared by Qt's case
+    // folding, which also maps a few other letters onto ASCII ones.
+    if (!ascii) {
+        return std::any_of(std::begin(inlineTags), std::end(inlineTags), [name](QStringView t) {
             return name.compare(t, Qt::CaseInsensitive) == 0;
-        return name.size() == t.size() &&
-               std::equal(name.begin(), name.end(), t.begin(),
-                          [](QChar a, QChar b) { return (a.unicode() | 0x20) == b.unicode(); });
-    });
+        });
+    }
+    constexpr qsizetype longest = 6; // "strong"
+    if (end > longest)
+        return false;
+    char lower[longest];
+    for (qsizetype i = 0; i < end; ++i)
+        lower[i] = char(name[i].unicode() | 0x20);
+    const std::string_view word(lower, size_t(end));
+    static constexpr std::string_view asciiTags[] = {"b",    "i",    "em", "strong", "span",
+                                                     "mark", "code", "a",  "u",      "small"};
+    return std::find(std::begin(asciiTags), std::end(asciiTags), word) != std::end(asciiTags);
 }
 
 } // namespace
@@ -74,31 +89,43 @@ QString AbsoluteAddress(QString address, QStringView baseUrl)
 
 QString TextOutsideTags(QStringView text, bool joinInlineTags)
 {
-    // Never longer than the text: each tag leaves at most one blank.
-    QString outside(text.size(), Qt::Uninitialized);
-    QChar* out = outside.data();
-    const qsizetype size = text.size();
+    QString outside = text.toString();
+    RemoveTags(outside, joinInlineTags);
+    return outside;
+}
+
+void RemoveTags(QString& text, bool joinInlineTags)
+{
+    qsizetype lt = findChar(text, u'<', 0);
+    if (lt < 0)
+        return;
+    // Never longer than the text: each tag leaves at most one blank, so the
+    // text outside the tags is moved down within the string.
+    QChar* const begin = text.data();
+    const QStringView in(begin, text.size());
+    const qsizetype size = in.size();
+    QChar* out = begin;
     qsizetype i = 0;
     while (i < size) {
-        // The text up to the next "<" that starts a tag is copied whole.
-        qsizetype lt = findChar(text, u'<', i);
-        while (lt >= 0 && (lt + 1 >= size || !startsTag(text[lt + 1])))
-            lt = findChar(text, u'<', lt + 1);
+        // The text up to the next "<" that starts a tag is kept whole.
+        while (lt >= 0 && (lt + 1 >= size || !startsTag(in[lt + 1])))
+            lt = findChar(in, u'<', lt + 1);
         const qsizetype copyEnd = lt < 0 ? size : lt;
-        std::copy(text.begin() + i, text.begin() + copyEnd, out);
+        if (out != begin + i)
+            std::copy(begin + i, begin + copyEnd, out);
         out += copyEnd - i;
         if (lt < 0)
             break;
-        if (!joinInlineTags || !isInlineTag(text.sliced(lt + 1)))
+        if (!joinInlineTags || !isInlineTag(in.sliced(lt + 1)))
             *out++ = u' ';
         // The tag runs up to its ">"; a tag without one takes the rest.
-        const qsizetype gt = findChar(text, u'>', lt + 1);
+        const qsizetype gt = findChar(in, u'>', lt + 1);
         if (gt < 0)
             break;
         i = gt + 1;
+        lt = findChar(in, u'<', i);
     }
-    outside.truncate(out - outside.constData());
-    return outside;
+    text.truncate(out - begin);
 }
 
 } // namespace sokuri

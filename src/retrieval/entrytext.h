@@ -20,4 +20,7 @@ QString AbsoluteAddress(QString address, QStringView baseUrl);
 // references are left as they are.
 QString TextOutsideTags(QStringView text, bool joinInlineTags);
 
+// TextOutsideTags in place: text becomes the text outside its tags.
+void RemoveTags(QString& text, bool joinInlineTags);
+
 } // namespace sokuri

@@ -1,5 +1,7 @@
 #include "retrieval/jsonentries.h"
 
+#include "encoding/utf8text.h"
+
 #include "retrieval/characterreferences.h"
 #include "retrieval/entrytext.h"
 #include "retrieval/linkrewriting.h"
@@ -133,8 +135,8 @@ QString textAt(element result, const JsonPath& path)
     }
     switch (value.type()) {
     case element_type::STRING: {
-        const std::string_view text = value.get_string().value_unsafe();
-        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+        // The parser has checked the document's UTF-8.
+        return Utf8Text(value.get_string().value_unsafe());
     }
     case element_type::INT64:
         return numberText(double(value.get_int64().value_unsafe()));
@@ -179,8 +181,7 @@ QString addressOf(element result, const ResultPaths& paths, const JsonResultKeys
 // the value holds what it changes.
 QString htmlValueText(QString value)
 {
-    if (findChar(value, u'<', 0) >= 0)
-        value = TextOutsideTags(value, true);
+    RemoveTags(value, true);
     if (findChar(value, u'&', 0) >= 0)
         value = DecodeCharacterReferences(value);
     foldWhiteSpace(value);

@@ -167,16 +167,17 @@ QString siteOf(QStringView anchor)
     const qsizetype firstDot = host.indexOf(u'.');
     if (leadingNumber(firstDot < 0 ? host : host.first(firstDot)) != 0.0)
         return host.toString();
-    QString site;
-    site.reserve(host.size());
+    // The labels, last first, written into a string of the host's length.
+    QString site(host.size(), Qt::Uninitialized);
+    QChar* out = site.data();
     qsizetype labelEnd = host.size();
     for (qsizetype dot = host.lastIndexOf(u'.'); dot >= 0;
          dot = dot > 0 ? host.lastIndexOf(u'.', dot - 1) : -1) {
-        site.append(host.sliced(dot + 1, labelEnd - dot - 1));
-        site.append(u'.');
+        out = std::copy(host.begin() + dot + 1, host.begin() + labelEnd, out);
+        *out++ = u'.';
         labelEnd = dot;
     }
-    site.append(host.first(labelEnd));
+    std::copy(host.begin(), host.begin() + labelEnd, out);
     return site;
 }
 
@@ -259,18 +260,22 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlo
     qsizetype grown = 0;
     for (const Edit& edit : edits)
         grown += edit.insert.size();
-    QString rewritten;
-    rewritten.reserve(text.size() + grown);
+    // Written straight into a string of the largest size it can take (the
+    // skipped characters only make it shorter), then cut to its length.
+    QString rewritten(text.size() + grown, Qt::Uninitialized);
+    QChar* out = rewritten.data();
     qsizetype copied = 0;
     for (const Edit& edit : edits) {
         if (edit.at > copied) {
-            rewritten.append(text.sliced(copied, edit.at - copied));
+            out = std::copy(text.begin() + copied, text.begin() + edit.at, out);
             copied = edit.at;
         }
-        rewritten.append(edit.insert);
+        out = std::copy(edit.insert.begin(), edit.insert.end(), out);
         copied = std::max(copied, edit.at + edit.skip);
     }
-    rewritten.append(text.sliced(copied));
+    if (copied < text.size())
+        out = std::copy(text.begin() + copied, text.end(), out);
+    rewritten.truncate(out - rewritten.constData());
     return rewritten;
 }
 

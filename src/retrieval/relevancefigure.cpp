@@ -62,6 +62,18 @@ double leadingNumber(QStringView text)
         negative = text[i] == u'-';
         ++i;
     }
+    // A whole number of up to fifteen digits, the common figure, is exact as
+    // a double and read without the text conversion below.
+    {
+        qsizetype end = i;
+        qint64 whole = 0;
+        while (end < size && end - i < 15 && isAsciiDigit(text[end])) {
+            whole = whole * 10 + (text[end].unicode() - u'0');
+            ++end;
+        }
+        if (end > i && (end == size || (!isAsciiDigit(text[end]) && text[end] != u'.')))
+            return negative ? -double(whole) : double(whole);
+    }
     std::string number;
     bool nonZeroWhole = false;
     while (i < size && isAsciiDigit(text[i])) {

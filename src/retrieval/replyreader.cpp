@@ -2,10 +2,12 @@
 
 #include "encoding/charconv.h"
 #include "encoding/codepage932.h"
+#include "encoding/utf8text.h"
 #include "retrieval/extraction.h"
 
 #include <algorithm>
 #include <bit>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -22,7 +24,7 @@ QString DecodeReplyLine(QStringView charset, QByteArrayView line)
     if (charset == u"x-sjis" || charset == u"shift_jis")
         return cp932::decode(line);
     if (charset == u"utf-8")
-        return QString::fromUtf8(line);
+        return Utf8Text(std::string_view(line.data(), size_t(line.size())));
     return {};
 }
 

@@ -228,6 +228,23 @@ inline bool isWhiteSpace(QChar c)
            u == 0x202F || u == 0x205F || u == 0x3000;
 }
 
+// Whether none of the eight characters at c can be white space (see
+// isWhiteSpace: all of it lies at or below U+0020 or from U+0080 to U+3000).
+inline bool noWhiteSpaceIn8([[maybe_unused]] const QChar* c)
+{
+#if defined(__SSE2__)
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(c));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low = _mm_subs_epu16(block, _mm_set1_epi16(0x20));
+    const __m128i wide =
+        _mm_subs_epu16(_mm_sub_epi16(block, _mm_set1_epi16(0x80)), _mm_set1_epi16(0x3000 - 0x80));
+    return _mm_movemask_epi8(
+               _mm_or_si128(_mm_cmpeq_epi16(low, zero), _mm_cmpeq_epi16(wide, zero))) == 0;
+#else
+    return false;
+#endif
+}
+
 // QString::simplified in place: white space removed at both ends and every
 // run of it inside replaced by one space.
 inline void foldWhiteSpace(QString& text)
@@ -236,15 +253,27 @@ inline void foldWhiteSpace(QString& text)
     const QChar* const end = begin + text.size();
     QChar* out = begin;
     bool blank = false; // white space seen since the last character kept
-    for (const QChar* c = begin; c != end; ++c) {
-        if (isWhiteSpace(*c)) {
-            blank = true;
+    for (const QChar* c = begin; c != end;) {
+        // Eight characters a step while none of them can be white space.
+        if (end - c >= 8 && noWhiteSpaceIn8(c)) {
+            if (blank && out != begin)
+                *out++ = QChar(u' ');
+            blank = false;
+            if (out != c)
+                std::copy(c, c + 8, out);
+            out += 8;
+            c += 8;
             continue;
         }
-        if (blank && out != begin)
-            *out++ = QChar(u' ');
-        blank = false;
-        *out++ = *c;
+        if (isWhiteSpace(*c)) {
+            blank = true;
+        } else {
+            if (blank && out != begin)
+                *out++ = QChar(u' ');
+            blank = false;
+            *out++ = *c;
+        }
+        ++c;
     }
     text.truncate(out - begin);
 }

@@ -119,3 +119,21 @@ TEST(JsonText, WhiteSpaceIsQtsWhiteSpace)
         EXPECT_EQ(text, simplified);
     }
 }
+
+// The folding's eight-character steps: every UTF-16 unit inside runs of
+// kanji and ASCII long enough for them, at the start, inside and at the end
+// of a step, folds as QString::simplified does.
+TEST(JsonText, LongTextsFoldAsQtDoes)
+{
+    for (unsigned u = 0; u <= 0xFFFF; ++u) {
+        const QChar c{char16_t(u)};
+        for (const qsizetype at : {0, 3, 7, 8, 12, 15, 16, 20, 29}) {
+            // 30 characters: two steps without white space, then one after a blank.
+            QString text = u"京都abc寺院東山区fgh清水寺ijk  mnの寺院xyz東"_s;
+            text[at] = c;
+            const QString simplified = text.simplified();
+            foldWhiteSpace(text);
+            ASSERT_EQ(text, simplified) << u << " at " << at;
+        }
+    }
+}
