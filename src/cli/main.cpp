@@ -1,5 +1,5 @@
-#include "common/appfolder.h"
 #include "cli/runcli.h"
+#include "common/appfolder.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,7 +1,7 @@
 #include "cli/commands.h"
 
-#include "cli/restcommands.h"
 #include "cli/pluginkeytest.h"
+#include "cli/restcommands.h"
 #include "common/settings.h"
 
 #include "searchplugins/plugininstaller.h"

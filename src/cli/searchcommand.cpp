@@ -83,7 +83,8 @@ int SearchCommand(const CliContext& context)
     const QCommandLineOption ignoreRests(
         QStringLiteral("ignore-rests"),
         QStringLiteral("Ask resting engines too (their rests still follow the answers)."));
-    parser.addOptions({keywords, sentence, plugin, category, all, format, save, timeout, merge, ignoreRests});
+    parser.addOptions(
+        {keywords, sentence, plugin, category, all, format, save, timeout, merge, ignoreRests});
     const QString usage = QString::fromLatin1(SearchUsage);
     if (!parseCommand(context, parser, usage, 1, 1))
         return Usage;

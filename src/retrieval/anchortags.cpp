@@ -47,8 +47,8 @@ QString textOutsideTags(QStringView anchor)
             const __m128i block = loadLanes(chars + i);
             // Characters from U+8000 on are negative as signed lanes: they
             // are ordinary text, so only the non-negative ones count.
-            const __m128i control = _mm_andnot_si128(
-                _mm_cmplt_epi16(block, _mm_setzero_si128()), _mm_cmplt_epi16(block, belowCr));
+            const __m128i control = _mm_andnot_si128(_mm_cmplt_epi16(block, _mm_setzero_si128()),
+                                                     _mm_cmplt_epi16(block, belowCr));
             const __m128i special = _mm_or_si128(
                 _mm_or_si128(_mm_cmpeq_epi16(block, lt), _mm_cmpeq_epi16(block, gt)), control);
             if (_mm_movemask_epi8(special) != 0)

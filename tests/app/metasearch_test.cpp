@@ -1,7 +1,7 @@
 // Many engines at once through real sockets against local test engines.
 
-#include "common/searchsettings.h"
 #include "app/searchrun.h"
+#include "common/searchsettings.h"
 #include "encoding/codepage932.h"
 #include "retrieval/mergedresults.h"
 #include "retrieval/resultsmodel.h"

@@ -1,9 +1,9 @@
 // The main window as a desktop program: documents from the command line,
 // another start and a drop, the recent documents, the kept layout and the
 // results list's commands.
-#include "common/inifile.h"
 #include "app/frmsokuri.h"
 #include "app/startup.h"
+#include "common/inifile.h"
 
 #include "documents/documentformat.h"
 #include "support/fakeplatform.h"
