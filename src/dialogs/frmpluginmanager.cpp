@@ -1,5 +1,6 @@
 #include "dialogs/frmpluginmanager.h"
 
+#include "dialogs/dialogbutton.h"
 #include "dialogs/pluginkeytestpanel.h"
 #include "dialogs/pluginmanagerrests.h"
 #include "platform/filedialogs.h"
@@ -26,14 +27,6 @@ namespace {
 
 const QString InstallTitle = u"プラグインのインストール"_s;
 
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* created = new QPushButton(caption, parent);
-    created->setObjectName(name);
-    created->setAutoDefault(false);
-    return created;
-}
-
 } // namespace
 
 frmPluginManager::frmPluginManager(const AppPaths& paths, PluginCatalogue& catalogue,
@@ -59,12 +52,12 @@ frmPluginManager::frmPluginManager(const AppPaths& paths, PluginCatalogue& catal
     m_address->setObjectName(u"txtAddress"_s);
     m_address->setPlaceholderText(u"https://… (プラグインファイルか OpenSearch 記述のアドレス)"_s);
 
-    m_installFile = button(u"cmdInstallFile"_s, u"ファイルからインストール…"_s, this);
-    m_installAddress = button(u"cmdInstallAddress"_s, u"アドレスからインストール"_s, this);
-    m_import = button(u"cmdImportOpenSearch"_s, u"OpenSearch を取り込む…"_s, this);
+    m_installFile = DialogButton(u"cmdInstallFile"_s, u"ファイルからインストール…"_s, this);
+    m_installAddress = DialogButton(u"cmdInstallAddress"_s, u"アドレスからインストール"_s, this);
+    m_import = DialogButton(u"cmdImportOpenSearch"_s, u"OpenSearch を取り込む…"_s, this);
     m_import->setToolTip(u"アドレスが入力されていればそこから、なければファイルから取り込みます"_s);
-    m_remove = button(u"cmdRemove"_s, u"削除"_s, this);
-    m_close = button(u"cmdClose"_s, u"閉じる"_s, this);
+    m_remove = DialogButton(u"cmdRemove"_s, u"削除"_s, this);
+    m_close = DialogButton(u"cmdClose"_s, u"閉じる"_s, this);
 
     auto* address = new QFormLayout;
     address->addRow(u"アドレス:"_s, m_address);

@@ -3,6 +3,7 @@
 #include "app/pluginselftest.h"
 #include "common/inifile.h"
 #include "common/userkeys.h"
+#include "dialogs/dialogbutton.h"
 #include "searchplugins/pluginfolder.h"
 #include "searchplugins/pluginkey.h"
 
@@ -17,18 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace sokuri {
 
-namespace {
-
-QPushButton* button(const QString& name, const QString& caption, QWidget* parent)
-{
-    auto* created = new QPushButton(caption, parent);
-    created->setObjectName(name);
-    created->setAutoDefault(false);
-    return created;
-}
-
-} // namespace
-
 PluginKeyTestPanel::PluginKeyTestPanel(const AppPaths& paths, QWidget* parent)
     : QWidget(parent)
     , m_paths(paths)
@@ -39,9 +28,9 @@ PluginKeyTestPanel::PluginKeyTestPanel(const AppPaths& paths, QWidget* parent)
     m_key = new QLineEdit(this);
     m_key->setObjectName(u"txtUserKey"_s);
     m_key->setEchoMode(QLineEdit::Password);
-    m_saveKey = button(u"cmdSaveKey"_s, u"キーを保存"_s, this);
-    m_clearKey = button(u"cmdClearKey"_s, u"キーを消す"_s, this);
-    m_testButton = button(u"cmdTest"_s, u"テスト"_s, this);
+    m_saveKey = DialogButton(u"cmdSaveKey"_s, u"キーを保存"_s, this);
+    m_clearKey = DialogButton(u"cmdClearKey"_s, u"キーを消す"_s, this);
+    m_testButton = DialogButton(u"cmdTest"_s, u"テスト"_s, this);
     m_testButton->setToolTip(u"選んだプラグインのテスト検索語で検索し、結果を報告します"_s);
     m_report = new QPlainTextEdit(this);
     m_report->setObjectName(u"txtTestReport"_s);

@@ -1,5 +1,6 @@
 #include "dialogs/pluginmanagerrests.h"
 
+#include "dialogs/dialogbutton.h"
 #include "retrieval/enginerests.h"
 
 #include <QBoxLayout>
@@ -25,10 +26,8 @@ PluginManagerRests::PluginManagerRests(const AppPaths& paths, QTreeWidget& list,
     , m_list(list)
     , m_clock(std::move(clock))
 {
-    m_resume = new QPushButton(u"再開"_s, list.parentWidget());
-    m_resume->setObjectName(u"cmdResume"_s);
-    m_openRefused = new QPushButton(u"ブラウザで開く"_s, list.parentWidget());
-    m_openRefused->setObjectName(u"cmdOpenRefused"_s);
+    m_resume = DialogButton(u"cmdResume"_s, u"再開"_s, list.parentWidget());
+    m_openRefused = DialogButton(u"cmdOpenRefused"_s, u"ブラウザで開く"_s, list.parentWidget());
     m_openRefused->setToolTip(u"確認を求められた検索ページを開きます"_s);
     buttons.addWidget(m_resume);
     buttons.addWidget(m_openRefused);
