@@ -56,19 +56,17 @@ PluginKeyDeclaration ReadPluginKeyDeclaration(const IniFile& ini)
 
 QString HeaderSafeKey(QStringView key)
 {
-    constexpr char16_t Hex[] = u"0123456789ABCDEF";
-    QString safe;
-    for (const char byte : key.toUtf8()) {
-        const uchar b = uchar(byte);
-        if (b > 0x20 && b < 0x7f && b != '%') {
-            safe += QChar(char16_t(b));
-        } else {
-            safe += u'%';
-            safe += QChar(Hex[b >> 4]);
-            safe += QChar(Hex[b & 0xF]);
+    // Every visible ASCII character but "%" stays; anything else, a blank,
+    // a control character or a byte of UTF-8, is percent-encoded.
+    static const QByteArray visible = [] {
+        QByteArray kept;
+        for (char c = 0x21; c < 0x7f; ++c) {
+            if (c != '%')
+                kept += c;
         }
-    }
-    return safe;
+        return kept;
+    }();
+    return QString::fromLatin1(key.toUtf8().toPercentEncoding(visible));
 }
 
 void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key, PluginSlot& slot)
@@ -80,16 +78,13 @@ void ApplyPluginKey(const PluginKeyDeclaration& declaration, const QString& key,
         slot.Query += declaration.field + u'=' + encoded;
         slot.UserKeyForms = {encoded, key};
     } else if (!declaration.header.isEmpty()) {
-        slot.UserKeyHeader = QString(declaration.header)
-                                 .replace(QString::fromUtf16(KeyPlaceholder), HeaderSafeKey(key));
+        const QString safe = HeaderSafeKey(key);
+        slot.UserKeyHeader =
+            QString(declaration.header).replace(QString::fromUtf16(KeyPlaceholder), safe);
         slot.Headers.append(slot.UserKeyHeader);
-        slot.UserKeyForms = {HeaderSafeKey(key), key};
+        slot.UserKeyForms = {safe, key};
     }
 }
-
-} // namespace sokuri
-
-namespace sokuri {
 
 QString WithoutUserKey(QString text, const PluginSlot& slot)
 {
