@@ -138,19 +138,21 @@ def main(argv):
         out("| Search run waiting on slow engines: CPU of sokuri-cli | not measured: %s | |"
             % slow.get("error", "no figures"))
 
+    # Both sides as the median of their five runs, so that the ratio compares
+    # like with like.
     ours = ms(reply["BM_ReplyPathFile"]) / 1e3
-    ratio = peer["best_seconds"] / ours
+    ratio = peer["median_seconds"] / ours
     entries_agree = int(reply["BM_ReplyPathFile"]["entries"]) == peer["entries"]
     out(
         "| Peer: %.1f MB EUC-JP page of %d entries, lxml %s (libxml2 %s) parse + XPath + "
-        "serialise | %.0f ms | |"
+        "serialise | %.0f ms (best %.0f ms) | |"
         % (peer["bytes"] / 1e6, peer["entries"], peer["lxml"], peer["libxml2"],
-           peer["best_seconds"] * 1e3)
+           peer["median_seconds"] * 1e3, peer["best_seconds"] * 1e3)
     )
     out("| Peer: the same page through the reply path | %.1f ms (%d rows) | |"
         % (ours * 1e3, reply["BM_ReplyPathFile"]["entries"]))
-    out("| Peer: lxml time / reply path time | %.1f | >= %.0f: %s |"
-        % (ratio, MIN_PEER_RATIO, verdict(ratio >= MIN_PEER_RATIO)))
+    out("| Peer: lxml time / reply path time (medians; lxml's best: %.1f) | %.1f | >= %.0f: %s |"
+        % (peer["best_seconds"] / ours, ratio, MIN_PEER_RATIO, verdict(ratio >= MIN_PEER_RATIO)))
     keywords_path = os.path.join(results, "keywords.json")
     if os.path.exists(keywords_path):
         keywords = load_benchmarks(keywords_path)

@@ -120,6 +120,7 @@ qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
 {
     const qsizetype last = size - 1;
     const std::array<char16_t, 65536>& pairs = cp932::pairTable();
+    const std::array<char16_t, EucPairs>& euc = eucTable();
     QChar* d = out;
     bool kanji = false;
     qsizetype i = 0;
@@ -166,7 +167,10 @@ qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
         if (c1 <= 0x7F) {
             *d++ = QChar(char16_t(b[i]));
         } else if (c1 <= 0x9F || c1 >= 0xE0) {
-            *d++ = QChar(pairs[uchar(c1) << 8 | uchar(c2)]);
+            // A kanji-mode pair of seven-bit bytes is looked up in the
+            // smaller table of EUC-JP pairs, which holds the same character.
+            const bool sevenBit = kanji && b[i] < 0x80 && b[i + 1] < 0x80;
+            *d++ = QChar(sevenBit ? euc[b[i] << 7 | b[i + 1]] : pairs[uchar(c1) << 8 | uchar(c2)]);
             ++i;
         } else {
             *d++ = cp932::decodeByte(uchar(c1));
@@ -174,34 +178,35 @@ qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
         ++i;
     }
     if (i == last)
-        *d++ = cp932::decodeByte(b[last]);
+        *d++ = b[last] < 0x80 ? QChar(char16_t(b[last])) : cp932::decodeByte(b[last]);
     return d - out;
 }
 
 } // namespace
 
-QString DecodeJis(QByteArrayView line)
+qsizetype DecodeJisInto(QByteArrayView line, QChar* out)
 {
     const uchar* b = bytesOf(line);
+    const qsizetype length = decodeJisInto(b, line.size(), out);
+    if (length >= 0)
+        return length;
+    for (qsizetype i = 0; i < line.size(); ++i)
+        out[i] = cp932::decodeByte(b[i]);
+    return line.size();
+}
+
+QString DecodeJis(QByteArrayView line)
+{
     QString text(line.size(), Qt::Uninitialized);
-    QChar* out = text.data();
-    qsizetype length = decodeJisInto(b, line.size(), out);
-    if (length < 0) {
-        for (qsizetype i = 0; i < line.size(); ++i)
-            out[i] = cp932::decodeByte(b[i]);
-        length = line.size();
-    }
-    text.truncate(length);
+    text.truncate(DecodeJisInto(line, text.data()));
     return text;
 }
 
-QString DecodeEuc(QByteArrayView line)
+qsizetype DecodeEucInto(QByteArrayView line, QChar* out)
 {
     const uchar* b = bytesOf(line);
     const qsizetype last = line.size() - 1;
     const std::array<char16_t, EucPairs>& euc = eucTable();
-    QString text(line.size(), Qt::Uninitialized);
-    QChar* const out = text.data();
     QChar* d = out;
     qsizetype i = 0;
     while (i <= last - 1) {
@@ -228,8 +233,14 @@ QString DecodeEuc(QByteArrayView line)
         } while (i <= last - 1 && b[i] > 0x7F);
     }
     if (i == last)
-        *d++ = cp932::decodeByte(b[last]);
-    text.truncate(d - out);
+        *d++ = b[last] < 0x80 ? QChar(char16_t(b[last])) : cp932::decodeByte(b[last]);
+    return d - out;
+}
+
+QString DecodeEuc(QByteArrayView line)
+{
+    QString text(line.size(), Qt::Uninitialized);
+    text.truncate(DecodeEucInto(line, text.data()));
     return text;
 }
 

@@ -19,12 +19,20 @@ namespace sokuri {
 // as its own single-byte character of code page 932.
 QString DecodeJis(QByteArrayView line);
 
+// DecodeJis into out, which has room for one character a byte; returns the
+// number of characters written.
+qsizetype DecodeJisInto(QByteArrayView line, QChar* out);
+
 // Decodes one EUC-JP line. 0x8E followed by a byte gives the full-width form
 // of that single-byte character (half-width katakana become full-width, each
 // on its own, so a voiced-sound mark stays a separate mark); any other byte
 // from 0x80 up takes the next byte as its pair. A final byte that no pair
 // took decodes as a single byte of code page 932.
 QString DecodeEuc(QByteArrayView line);
+
+// DecodeEuc into out, which has room for one character a byte; returns the
+// number of characters written.
+qsizetype DecodeEucInto(QByteArrayView line, QChar* out);
 
 // The most bytes SjisToEuc gives.
 inline constexpr qsizetype SjisToEucMaxBytes = 65536;

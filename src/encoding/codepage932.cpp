@@ -8,7 +8,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 // What ICU's "windows-31j" gives where the Microsoft table is silent or odd,
 // and what this file does about it:
@@ -223,6 +228,14 @@ struct Tables
 {
     std::array<char16_t, 256> single{};
     std::array<char16_t, 65536> pair{};
+    // The codes with a trail byte from 0x40 on, one row of TrailCount a lead
+    // byte (the row's number in leadRow, NoRow for a byte that leads none):
+    // a table that stays in the processor's nearest cache while a page is
+    // decoded.
+    static constexpr int TrailCount = 0x100 - 0x40;
+    static constexpr uchar NoRow = 0xFF;
+    std::array<uchar, 256> leadRow{};
+    std::array<char16_t, 60 * TrailCount> rows{};
 
     Tables()
     {
@@ -235,6 +248,8 @@ struct Tables
             single[b] = b < 0x80 ? char16_t(b) : decodeStrictly(converter.get(), &byte, 1);
         }
         pair.fill(Replacement);
+        leadRow.fill(NoRow);
+        int row = 0;
         for (int lead = 0; lead < 256; ++lead) {
             if (!isLeadByte(uchar(lead)))
                 continue;
@@ -242,6 +257,10 @@ struct Tables
                 const char code[2] = {char(lead), char(trail)};
                 pair[lead << 8 | trail] = decodeStrictly(converter.get(), code, 2);
             }
+            leadRow[lead] = uchar(row);
+            for (int trail = 0x40; trail < 0x100; ++trail)
+                rows[row * TrailCount + trail - 0x40] = pair[lead << 8 | trail];
+            ++row;
         }
     }
 };
@@ -254,7 +273,7 @@ const Tables& tables()
 
 } // namespace
 
-QString decode(QByteArrayView bytes)
+QString decodeWithConverter(QByteArrayView bytes)
 {
     if (isAscii(bytes))
         return QString::fromLatin1(bytes);
@@ -278,6 +297,70 @@ QString decode(QByteArrayView bytes)
     out.truncate(written);
     undoIcuRotation(out);
     return out;
+}
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    const qsizetype length = decodeInto(bytes, text.data());
+    if (length < 0)
+        return decodeWithConverter(bytes);
+    text.truncate(length);
+    return text;
+}
+
+qsizetype decodeInto(QByteArrayView bytes, QChar* out)
+{
+    const Tables& table = tables();
+    const auto* b = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype size = bytes.size();
+    QChar* d = out;
+    qsizetype i = 0;
+    while (i < size) {
+#if defined(__SSE2__)
+        // Pages are mostly ASCII markup: sixteen bytes a step while they are.
+        if (i + 16 <= size) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            const __m128i zero = _mm_setzero_si128();
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(block, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(block, zero));
+            const unsigned high = unsigned(_mm_movemask_epi8(block));
+            const qsizetype ascii = high == 0 ? 16 : std::countr_zero(high);
+            d += ascii;
+            i += ascii;
+            if (ascii == 16)
+                continue;
+        }
+#endif
+        const uchar c = b[i];
+        if (c < 0x80) {
+            *d++ = QChar(char16_t(c));
+            ++i;
+            continue;
+        }
+        // A run of other characters (most of Japanese text) without looking
+        // for ASCII between them. Only what the tables hold for certain is
+        // decoded here: anything the converter would have to judge (a lone
+        // or cut-off lead byte, a code with no character) is left to it.
+        do {
+            const uchar lead = b[i];
+            char16_t character;
+            if (const uchar row = table.leadRow[lead]; row != Tables::NoRow) {
+                // A trail byte below 0x40 makes no character either.
+                if (i + 1 == size || b[i + 1] < 0x40)
+                    return -1;
+                character = table.rows[row * Tables::TrailCount + b[i + 1] - 0x40];
+                i += 2;
+            } else {
+                character = table.single[lead];
+                ++i;
+            }
+            if (character == Replacement)
+                return -1;
+            *d++ = QChar(character);
+        } while (i < size && b[i] >= 0x80);
+    }
+    return d - out;
 }
 
 QByteArray encode(QStringView text)

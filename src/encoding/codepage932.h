@@ -17,6 +17,16 @@ namespace sokuri::cp932 {
 // becomes U+FFFD; nothing is dropped silently.
 QString decode(QByteArrayView bytes);
 
+// Decodes bytes into out, which has room for one character a byte, and
+// returns the number of characters written; -1 (out then holds nothing of
+// use) when the bytes hold a sequence that is no character, which only
+// decode's converter judges. Where it decodes, it gives what decode gives.
+qsizetype decodeInto(QByteArrayView bytes, QChar* out);
+
+// decode through ICU's converter for every byte: the reference that the
+// table decoding behind decode and decodeInto is checked against.
+QString decodeWithConverter(QByteArrayView bytes);
+
 // Encodes text as Shift_JIS. A character that code page 932 cannot hold
 // becomes "?" (plain texts: settings, plugin values, query words).
 QByteArray encode(QStringView text);

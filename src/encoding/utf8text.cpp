@@ -97,20 +97,31 @@ bool decodeWellFormed(const unsigned char* in, const unsigned char* end, char16_
 
 } // namespace
 
-QString Utf8Text(std::string_view utf8)
+qsizetype Utf8TextInto(std::string_view utf8, QChar* out)
 {
     const auto* in = reinterpret_cast<const unsigned char*>(utf8.data());
     const qsizetype size = qsizetype(utf8.size());
-    if (size == 0 || (size >= 3 && in[0] == 0xEF && in[1] == 0xBB && in[2] == 0xBF))
-        return QString::fromUtf8(utf8.data(), size);
+    if (size >= 3 && in[0] == 0xEF && in[1] == 0xBB && in[2] == 0xBF)
+        return -1;
     // Never more UTF-16 units than bytes, and a block of sixteen is stored
     // only where sixteen bytes remain.
-    QString text(size, Qt::Uninitialized);
-    char16_t* const begin = reinterpret_cast<char16_t*>(text.data());
+    char16_t* const begin = reinterpret_cast<char16_t*>(out);
     char16_t* written = begin;
     if (!decodeWellFormed(in, in + size, begin, written))
+        return -1;
+    return written - begin;
+}
+
+QString Utf8Text(std::string_view utf8)
+{
+    const qsizetype size = qsizetype(utf8.size());
+    if (size == 0)
         return QString::fromUtf8(utf8.data(), size);
-    text.truncate(written - begin);
+    QString text(size, Qt::Uninitialized);
+    const qsizetype length = Utf8TextInto(utf8, text.data());
+    if (length < 0)
+        return QString::fromUtf8(utf8.data(), size);
+    text.truncate(length);
     return text;
 }
 

@@ -13,4 +13,9 @@ namespace sokuri {
 // always the same as its.
 QString Utf8Text(std::string_view utf8);
 
+// Decodes well-formed UTF-8 without a byte order mark in front into out,
+// which has room for one UTF-16 unit a byte, and returns the number of units
+// written; -1 for anything that Utf8Text hands to QString::fromUtf8.
+qsizetype Utf8TextInto(std::string_view utf8, QChar* out);
+
 } // namespace sokuri

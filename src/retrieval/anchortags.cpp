@@ -51,9 +51,15 @@ QString textOutsideTags(QStringView anchor)
                                                      _mm_cmplt_epi16(block, belowCr));
             const __m128i special = _mm_or_si128(
                 _mm_or_si128(_mm_cmpeq_epi16(block, lt), _mm_cmpeq_epi16(block, gt)), control);
-            if (_mm_movemask_epi8(special) != 0)
-                break;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), block);
+            const unsigned mask = unsigned(_mm_movemask_epi8(special));
+            if (mask != 0) {
+                // The characters before the first special one are kept.
+                const qsizetype plain = std::countr_zero(mask) / 2;
+                out += plain;
+                i += plain;
+                break;
+            }
             out += Lanes;
         }
         if (i >= size)
@@ -90,20 +96,21 @@ QString textOutsideTags(QStringView anchor)
 // letter case, as always, or "<a" and a blank starting a tag whose attributes
 // hold "href=" in any order ("<a class=\"r\" href=\"/x\">"). The searches
 // behind it remember their last answer, so that a text of many "<a" that
-// share one ">" costs one scan, not one per "<a".
+// share one ">" costs one scan, not one per "<a". With the text's anchor
+// marks at hand, the "<a" and "</a>" are read from them.
 class AnchorScanner
 {
 public:
-    explicit AnchorScanner(QStringView text)
+    explicit AnchorScanner(QStringView text, const EntryMarks* marks = nullptr)
         : text_(text)
+        , marks_(marks)
     {}
 
     // The next anchor tag from `from` on; an invalid AnchorTag when none.
     AnchorTag next(qsizetype from)
     {
         const qsizetype size = text_.size();
-        for (qsizetype v = findNoCase(text_, "<a"_L1, from); v >= 0 && v + 2 < size;
-             v = findNoCase(text_, "<a"_L1, v + 1)) {
+        for (qsizetype v = findOpening(from); v >= 0 && v + 2 < size; v = findOpening(v + 1)) {
             if (!isBlank(text_[v + 2]))
                 continue;
             AnchorTag tag{v, -1, tagEnd(v)};
@@ -122,7 +129,28 @@ public:
         return {};
     }
 
+    // The first "</a>" (any letter case) from `from` on, or -1.
+    qsizetype closeFrom(qsizetype from)
+    {
+        if (closeFrom_ < 0 || from < closeFrom_ || (close_ >= 0 && close_ < from)) {
+            closeFrom_ = from;
+            close_ = findClose(from);
+        }
+        return close_;
+    }
+
 private:
+    // The first "<a" (any letter case) from `from` on, or -1.
+    qsizetype findOpening(qsizetype from) const
+    {
+        return marks_ ? marks_->nextAnchorStart(from) : findNoCase(text_, "<a"_L1, from);
+    }
+
+    qsizetype findClose(qsizetype from) const
+    {
+        return marks_ ? marks_->nextAnchorEnd(from) : findNoCase(text_, "</a>"_L1, from);
+    }
+
     // Whether "<a href" (any letter case) stands at v, where "<a" and a blank
     // are already known to stand.
     bool isLiteralAnchor(qsizetype v) const
@@ -170,6 +198,9 @@ private:
     }
 
     QStringView text_;
+    const EntryMarks* marks_;
+    qsizetype closeFrom_ = -1;
+    qsizetype close_ = -1;
     qsizetype gtFrom_ = -1;
     qsizetype gt_ = -1;
     qsizetype lastTagEnd_ = -1;
@@ -179,13 +210,20 @@ private:
 
 } // namespace
 
-AnchorTags anchorTagsOf(QStringView text)
+AnchorTags anchorTagsOf(QStringView text, const EntryMarks& marks)
 {
     AnchorTags tags;
-    AnchorScanner scanner(text);
+    AnchorScanner scanner(text, &marks);
     for (AnchorTag tag = scanner.next(0); tag.start >= 0 && tag.end >= 0;
-         tag = scanner.next(tag.start + 1))
-        tags.append(tag);
+         tag = scanner.next(tag.start + 1)) {
+        // Written field by field where it lies: a whole tag copied in just
+        // after its fields were written waits for them to reach memory.
+        AnchorTag& added = tags.emplace_back();
+        added.start = tag.start;
+        added.hrefEq = tag.hrefEq;
+        added.end = tag.end;
+        added.close = scanner.closeFrom(tag.start);
+    }
     return tags;
 }
 
@@ -204,7 +242,7 @@ QStringView titleAnchor(QStringView text, const AnchorTags& tags, QStringView ti
         if (tag == tags.end())
             break;
         const qsizetype v = tag->start;
-        const qsizetype w = findNoCase(text, "</a>"_L1, v);
+        const qsizetype w = tag->close;
         if (w < 0)
             break;
         const QStringView anchor = text.sliced(v, w + 4 - v);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "retrieval/entrymarks.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVarLengthArray>
@@ -14,6 +16,8 @@ struct AnchorTag
     qsizetype start = -1;
     qsizetype hrefEq = -1;
     qsizetype end = -1;
+    // The first "</a>" (any letter case) from start on, or -1.
+    qsizetype close = -1;
 };
 
 // The longest link that is looked at for a real address in it.
@@ -27,7 +31,8 @@ using AnchorTags = QVarLengthArray<AnchorTag, 16>;
 // The anchor tags of text: "<a href" in any letter case, or "<a" and a
 // blank starting a tag whose attributes hold "href=" in any order
 // ("<a class=\"r\" href=\"/x\">").
-AnchorTags anchorTagsOf(QStringView text);
+// The marks are the text's own.
+AnchorTags anchorTagsOf(QStringView text, const EntryMarks& marks);
 
 // The title link: the first anchor element (an anchor tag up to the first
 // "</a>" after it, tags included) that has text, with that text as title.

@@ -9,7 +9,9 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 #include <forward_list>
+#include <string_view>
 
 namespace sokuri {
 
@@ -63,7 +65,7 @@ using Edits = QVarLengthArray<Edit, 32>;
 // scheme of the base address; any other one is taken from the root of the
 // base address, whose "/" replaces a leading "/" of the address.
 void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView baseUrl,
-                    QStringView scheme, Edits& edits)
+                    Edits& edits)
 {
     qsizetype start = eq + 1;
     if (start < text.size() && (text[start] == u'"' || text[start] == u'\''))
@@ -71,11 +73,11 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
     const QStringView address = text.sliced(start);
     if (address.startsWith(u'#') || namesScheme(address))
         return;
-    if (address.startsWith(u"//"))
-        edits.push_back({start, rule, 0, scheme});
+    const bool rooted = address.startsWith(u'/');
+    if (rooted && address.size() >= 2 && address[1] == u'/')
+        edits.push_back({start, rule, 0, schemeOf(baseUrl)});
     else
-        edits.push_back(
-            {start, rule, address.startsWith(u'/') && baseUrl.endsWith(u'/') ? 1 : 0, baseUrl});
+        edits.push_back({start, rule, rooted && baseUrl.endsWith(u'/') ? 1 : 0, baseUrl});
 }
 
 } // namespace
@@ -84,16 +86,27 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 // prefix.
 qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase)
 {
-    const qsizetype plain =
-        anyCase ? findNoCase(text, "http://"_L1, 0) : findExact(text, u"http://", 0);
-    const qsizetype secure =
-        anyCase ? findNoCase(text, "https://"_L1, 0) : findExact(text, u"https://", 0);
-    if (secure >= 0 && (plain < 0 || secure < plain)) {
-        prefixLength = 8;
-        return secure;
+    // Both prefixes start with "http": the first "http" that goes on with
+    // "://" or "s://" is the first of either.
+    const qsizetype size = text.size();
+    const auto is = [&text, anyCase](qsizetype i, char16_t c) {
+        return (anyCase && c >= u'a' && c <= u'z' ? text[i].unicode() | 0x20 : text[i].unicode()) ==
+               c;
+    };
+    for (qsizetype h = anyCase ? findNoCase(text, "http"_L1, 0) : findExact(text, u"http", 0);
+         h >= 0;
+         h = anyCase ? findNoCase(text, "http"_L1, h + 1) : findExact(text, u"http", h + 1)) {
+        qsizetype i = h + 4;
+        const bool secure = i < size && is(i, u's');
+        if (secure)
+            ++i;
+        if (i + 3 <= size && text[i] == u':' && text[i + 1] == u'/' && text[i + 2] == u'/') {
+            prefixLength = secure ? 8 : 7;
+            return h;
+        }
     }
     prefixLength = 7;
-    return plain;
+    return -1;
 }
 
 // param ("//r.example/l/?u=https%3A%2F%2Fx.jp%2F&amp;t=1" with "u" gives
@@ -130,55 +143,76 @@ QString unwrappedAddress(QStringView link, QStringView param, QStringView base64
 // fragment, the end of the attribute value or of the tag.
 bool endsHost(QChar c)
 {
-    switch (c.unicode()) {
-    case u'/':
-    case u':':
-    case u'"':
-    case u'\'':
-    case u'<':
-    case u'>':
-    case u'?':
-    case u'#':
-    case u'\\':
-        return true;
-    default:
-        return isBlank(c);
-    }
+    // Looked up for every character of a host: one table of the ASCII
+    // characters.
+    static constexpr auto ends = [] {
+        std::array<bool, 128> table{};
+        for (const char16_t e : std::u16string_view(u"/:\"'<>?#\\ \t\r\n"))
+            table[e] = true;
+        return table;
+    }();
+    return c.unicode() < 128 && ends[c.unicode()];
 }
 
 // The site of the title link: the host of its first "http://" or "https://"
 // address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host
 // unchanged when its first label is a number (a numeric address). Empty
 // without such an address.
-QString siteOf(QStringView anchor)
+namespace {
+
+// The site of the host that starts at s in text (after its "http://" or
+// "https://") and ends before the first character that ends a host.
+QString siteFrom(QStringView text, qsizetype s)
 {
-    qsizetype prefixLength = 0;
-    const qsizetype a = findWebAddress(anchor, prefixLength, false);
-    if (a < 0)
-        return {};
-    const qsizetype s = a + prefixLength;
     qsizetype b = s;
-    while (b < anchor.size() && !endsHost(anchor[b]))
+    while (b < text.size() && !endsHost(text[b]))
         ++b;
     if (b == s)
         return {};
     // The host holds no blanks, so its labels need no trimming.
-    const QStringView host = anchor.sliced(s, b - s);
-    const qsizetype firstDot = host.indexOf(u'.');
-    if (leadingNumber(firstDot < 0 ? host : host.first(firstDot)) != 0.0)
-        return host.toString();
+    const QStringView host = text.sliced(s, b - s);
+    // A first label that starts with a letter is no number.
+    if (!isAsciiLetter(host.front())) {
+        const qsizetype firstDot = findChar(host, u'.', 0);
+        if (leadingNumber(firstDot < 0 ? host : host.first(firstDot)) != 0.0)
+            return host.toString();
+    }
     // The labels, last first, written into a string of the host's length.
     QString site(host.size(), Qt::Uninitialized);
     QChar* out = site.data();
+    const QChar* const chars = host.data();
     qsizetype labelEnd = host.size();
-    for (qsizetype dot = host.lastIndexOf(u'.'); dot >= 0;
-         dot = dot > 0 ? host.lastIndexOf(u'.', dot - 1) : -1) {
-        out = std::copy(host.begin() + dot + 1, host.begin() + labelEnd, out);
+    for (qsizetype dot = labelEnd - 1; dot >= 0; --dot) {
+        if (chars[dot] != u'.')
+            continue;
+        out = std::copy(chars + dot + 1, chars + labelEnd, out);
         *out++ = u'.';
         labelEnd = dot;
     }
-    std::copy(host.begin(), host.begin() + labelEnd, out);
+    std::copy(chars, chars + labelEnd, out);
     return site;
+}
+
+} // namespace
+
+QString siteOf(QStringView anchor)
+{
+    qsizetype prefixLength = 0;
+    const qsizetype a = findWebAddress(anchor, prefixLength, false);
+    return a < 0 ? QString() : siteFrom(anchor, a + prefixLength);
+}
+
+QString siteOf(QStringView text, const EntryMarks& marks, qsizetype from, qsizetype end)
+{
+    const QStringView anchor = text.first(end);
+    for (qsizetype h = marks.nextHttp(from); h >= 0 && h < end; h = marks.nextHttp(h + 1)) {
+        qsizetype i = h + 4;
+        if (i < end && anchor[i] == u's')
+            ++i;
+        if (i + 3 <= end && anchor[i] == u':' && anchor[i + 1] == u'/' && anchor[i + 2] == u'/')
+            return siteFrom(anchor, i + 3);
+    }
+    return {};
 }
 
 // Makes the links and image sources of an entry absolute and points every
@@ -188,22 +222,19 @@ QString siteOf(QStringView anchor)
 // stays linear in the entry's length. Returns the rewritten text; when
 // nothing changes, the entry itself (whole, when the caller holds it as a
 // string, is shared).
-QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlot& slot,
-                       const QString* whole)
+QString rewrittenEntry(QStringView text, const AnchorTags& tags, const EntryMarks& marks,
+                       const PluginSlot& slot, const QString* whole)
 {
     static const QString target = u" target=\"_sokuri\""_s;
     const QString& baseUrl = slot.BaseUrl;
-    const QStringView scheme = schemeOf(baseUrl);
     Edits edits;
     // The unwrapped addresses that edits insert, kept while the edits use them.
     std::forward_list<QString> addresses;
 
     // Anchors: made absolute and given the target unless the tag names one
-    // before its ">". An anchor with no ">" after it is no tag: it, and so
-    // every later one, is left as it is.
-    auto nextGt = NextMatch([&text](qsizetype p) { return findChar(text, u'>', p); });
-    // "target" is looked for inside the tag only. Anchors that share one ">"
-    // (an anchor inside another's tag) share one search.
+    // before its ">" (the end that the anchor tags hold). "target" is looked
+    // for inside the tag only. Anchors that share one ">" (an anchor inside
+    // another's tag) share one search.
     qsizetype tagEnd = -1;
     auto nextTarget = NextMatch(
         [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), "target"_L1, p); });
@@ -235,22 +266,21 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlo
             }
         }
         if (address.isEmpty())
-            addAddressEdit(text, anchor.hrefEq, LinkRule, baseUrl, scheme, edits);
-        const qsizetype gt = nextGt.from(w);
-        if (gt != tagEnd) {
-            tagEnd = gt;
+            addAddressEdit(text, anchor.hrefEq, LinkRule, baseUrl, edits);
+        if (anchor.end != tagEnd) {
+            tagEnd = anchor.end;
             nextTarget.reset();
         }
         if (nextTarget.from(w) < 0)
-            edits.push_back({gt, TargetRule, 0, target});
+            edits.push_back({anchor.end, TargetRule, 0, target});
     }
 
     // Image sources "src=": only where a blank follows somewhere later in the
     // entry, so a "src=" that ends the entry is left as it is.
-    const qsizetype lastSpace = findLastChar(text, u' ');
-    for (qsizetype w = findNoCase(text, "src="_L1, 0); w >= 0 && w < lastSpace;
-         w = findNoCase(text, "src="_L1, w + 1))
-        addAddressEdit(text, w + 3, ImageRule, baseUrl, scheme, edits);
+    qsizetype w = marks.nextSource(0);
+    const qsizetype lastSpace = w < 0 ? -1 : findLastChar(text, u' ');
+    for (; w >= 0 && w < lastSpace; w = marks.nextSource(w + 1))
+        addAddressEdit(text, w + 3, ImageRule, baseUrl, edits);
 
     if (edits.empty())
         return whole ? *whole : text.toString();

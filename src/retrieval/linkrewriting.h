@@ -23,6 +23,10 @@ bool endsHost(QChar c);
 // without such an address.
 QString siteOf(QStringView anchor);
 
+// The same for the anchor that spans text from `from` to end, by the marks
+// of text.
+QString siteOf(QStringView text, const EntryMarks& marks, qsizetype from, qsizetype end);
+
 // The real address that a redirect link carries in its query parameter
 // param ("//r.example/l/?u=https%3A%2F%2Fx.jp%2F&amp;t=1" with "u" gives
 // "https://x.jp/"): the parameter's value, percent-decoded as UTF-8, when it
@@ -32,11 +36,11 @@ QString unwrappedAddress(QStringView link, QStringView param, QStringView base64
 
 // Makes the links and image sources of an entry absolute against
 // slot.BaseUrl and points every anchor at the window "_sokuri"; tags are the
-// entry's anchor tags. With a link parameter, links that carry a real address
-// in it are replaced by that address. Returns the rewritten text; when
-// nothing changes, the entry itself (whole, when the caller holds it as a
-// string, is shared).
-QString rewrittenEntry(QStringView text, const AnchorTags& tags, const PluginSlot& slot,
-                       const QString* whole);
+// entry's anchor tags, marks its marks. With a link parameter, links that
+// carry a real address in it are replaced by that address. Returns the
+// rewritten text; when nothing changes, the entry itself (whole, when the
+// caller holds it as a string, is shared).
+QString rewrittenEntry(QStringView text, const AnchorTags& tags, const EntryMarks& marks,
+                       const PluginSlot& slot, const QString* whole);
 
 } // namespace sokuri

@@ -28,16 +28,48 @@ QString DecodeReplyLine(QStringView charset, QByteArrayView line)
     return {};
 }
 
+void DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
+{
+    // The buffer keeps its room from line to line.
+    text.resize(line.size());
+    QChar* out = text.data();
+    qsizetype length = -1;
+    if (charset == u"iso-2022-jp")
+        length = DecodeJisInto(line, out);
+    else if (charset == u"x-euc-jp" || charset == u"euc-jp")
+        length = DecodeEucInto(line, out);
+    else if (charset == u"x-sjis" || charset == u"shift_jis")
+        length = cp932::decodeInto(line, out);
+    else if (charset == u"utf-8")
+        length = Utf8TextInto(std::string_view(line.data(), size_t(line.size())), out);
+    else
+        length = 0;
+    if (length >= 0)
+        text.truncate(length);
+    else
+        text = DecodeReplyLine(charset, line);
+}
+
 namespace {
 
+// Decodes one complete line, its bytes with CR LF at the end, and reads it.
+void readLine(PluginSlot& slot, SlotState& state, QByteArrayView line, QList<ResultRow>& rows)
+{
+    DecodeReplyLine(slot.ResultCharset, line, state.LineText);
+    if (!state.LineText.isEmpty())
+        ProcessLine(slot, state, state.LineText, rows);
+}
+
+// The carried line is complete: it gains CR LF and is read.
 void handleLine(PluginSlot& slot, SlotState& state, QByteArray& line, QList<ResultRow>& rows)
 {
-    line.append("\r\n", 2);
-    const QString text = DecodeReplyLine(slot.ResultCharset, line);
+    const qsizetype size = line.size();
+    line.resize(size + 2);
+    line[size] = '\r';
+    line[size + 1] = '\n';
+    readLine(slot, state, line, rows);
     // Emptied, not released: the next line reuses the buffer.
     line.resize(0);
-    if (!text.isEmpty())
-        ProcessLine(slot, state, text, rows);
 }
 
 // The first CR or LF of bytes from `from` on, or bytes.size(); sixteen bytes
@@ -81,6 +113,14 @@ void ReadReplyBytes(PluginSlot& slot, SlotState& state, QByteArrayView bytes,
     qsizetype start = 0;
     const qsizetype size = bytes.size();
     for (qsizetype i = findLineEnd(bytes, 0); i < size; i = findLineEnd(bytes, start)) {
+        if (line.isEmpty() && i > start && i - start <= MaxReplyLineBytes && i + 1 < size &&
+            bytes[i] == '\r' && bytes[i + 1] == '\n') {
+            // A whole line of this arrival that ends in CR LF is read where
+            // it lies.
+            readLine(slot, state, bytes.sliced(start, i + 2 - start), rows);
+            start = i + 2;
+            continue;
+        }
         appendBounded(line, bytes.sliced(start, i - start));
         start = i + 1;
         if (!line.isEmpty())

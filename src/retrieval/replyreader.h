@@ -22,6 +22,9 @@ constexpr qsizetype MaxReplyLineBytes = qsizetype(4) << 20;
 // gives the empty text, so such a plugin yields no results.
 QString DecodeReplyLine(QStringView charset, QByteArrayView line);
 
+// The same into text, whose buffer is reused from line to line.
+void DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text);
+
 // Takes the bytes of one arrival of a reply: cuts them into lines at CR, LF
 // or CR LF (empty lines dropped), carrying an unfinished line over in
 // state.CarryBytes to the next arrival, decodes every complete line and hands

@@ -2,6 +2,7 @@
 
 #include <QMetaType>
 #include <QString>
+#include <QTypeInfo>
 
 namespace sokuri {
 
@@ -18,5 +19,9 @@ struct ResultRow
 };
 
 } // namespace sokuri
+
+// Its strings hold nothing that points at themselves, so a list of rows grows
+// by moving its memory rather than each row.
+Q_DECLARE_TYPEINFO(sokuri::ResultRow, Q_RELOCATABLE_TYPE);
 
 Q_DECLARE_METATYPE(sokuri::ResultRow)

@@ -11,6 +11,8 @@ struct SlotState
 {
     // Bytes of the current, unfinished reply line.
     QByteArray CarryBytes;
+    // The text of the line being read, its buffer kept from line to line.
+    QString LineText;
     // Marker state of the result extraction.
     bool InList = false;
     bool InItem = false;

@@ -41,6 +41,15 @@ inline unsigned lanesEqual(__m128i block, __m128i fold, __m128i wanted)
 }
 #endif
 
+#if defined(__SSE2__)
+// One bit a lane for sixteen lanes: the lanes of two blocks of eight where
+// each of them is set (all ones) in both of its masks.
+inline unsigned sixteenLanes(__m128i low, __m128i high)
+{
+    return unsigned(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+}
+#endif
+
 // The first c in text from `from` on, or -1.
 inline qsizetype findChar(QStringView text, QChar c, qsizetype from)
 {
@@ -49,11 +58,28 @@ inline qsizetype findChar(QStringView text, QChar c, qsizetype from)
     const char16_t wanted = c.unicode();
     qsizetype i = std::max<qsizetype>(from, 0);
 #if defined(__SSE2__)
-    const __m128i all = _mm_set1_epi16(short(wanted));
-    for (; i + Lanes <= size; i += Lanes) {
-        const unsigned mask = lanesEqual(loadLanes(chars + i), _mm_setzero_si128(), all);
-        if (mask != 0)
-            return i + std::countr_zero(mask) / 2;
+    if (size - i >= Lanes) {
+        const __m128i all = _mm_set1_epi16(short(wanted));
+        for (; i + 2 * Lanes <= size; i += 2 * Lanes) {
+            const unsigned mask = sixteenLanes(_mm_cmpeq_epi16(loadLanes(chars + i), all),
+                                               _mm_cmpeq_epi16(loadLanes(chars + i + Lanes), all));
+            if (mask != 0)
+                return i + std::countr_zero(mask);
+        }
+        if (i + Lanes <= size) {
+            const unsigned mask = lanesEqual(loadLanes(chars + i), _mm_setzero_si128(), all);
+            if (mask != 0)
+                return i + std::countr_zero(mask) / 2;
+            i += Lanes;
+        }
+        if (i == size)
+            return -1;
+        // The last eight characters, of which those already looked at are
+        // masked off.
+        const qsizetype at = size - Lanes;
+        const unsigned mask =
+            lanesEqual(loadLanes(chars + at), _mm_setzero_si128(), all) & (~0u << 2 * (i - at));
+        return mask != 0 ? at + std::countr_zero(mask) / 2 : -1;
     }
 #endif
     for (; i < size; ++i) {
@@ -87,8 +113,27 @@ inline qsizetype findPattern(QStringView text, const char16_t* pattern, const ch
         return std::max<qsizetype>(from, 0);
     const char16_t* chars = text.utf16();
     const qsizetype last = text.size() - length; // the last possible start
+    // Whether the characters between the first and the last match at i.
     const auto matchesAt = [&](qsizetype i) {
-        for (qsizetype j = 1; j + 1 < length; ++j) {
+        qsizetype j = 1;
+#if defined(__SSE2__)
+        // Eight a step where there are as many (markers such as
+        // "<span class=\"score\">" are long); the last step ends at the last
+        // of them, overlapping the one before.
+        if (length - 2 >= Lanes) {
+            const auto differs = [&](qsizetype at) {
+                const __m128i block =
+                    _mm_or_si128(loadLanes(chars + i + at), loadLanes(folds + at));
+                return _mm_movemask_epi8(_mm_cmpeq_epi16(block, loadLanes(pattern + at))) != 0xFFFF;
+            };
+            for (; j + Lanes <= length - 1; j += Lanes) {
+                if (differs(j))
+                    return false;
+            }
+            return j == length - 1 || !differs(length - 1 - Lanes);
+        }
+#endif
+        for (; j + 1 < length; ++j) {
             if (char16_t(chars[i + j] | folds[j]) != pattern[j])
                 return false;
         }
@@ -99,21 +144,95 @@ inline qsizetype findPattern(QStringView text, const char16_t* pattern, const ch
     const char16_t firstFold = folds[0];
     const char16_t finalFold = folds[length - 1];
     qsizetype i = std::max<qsizetype>(from, 0);
+    if (i > last)
+        return -1;
 #if defined(__SSE2__)
-    const __m128i firstAll = _mm_set1_epi16(short(first));
-    const __m128i finalAll = _mm_set1_epi16(short(final));
-    const __m128i firstFoldAll = _mm_set1_epi16(short(firstFold));
-    const __m128i finalFoldAll = _mm_set1_epi16(short(finalFold));
-    // Eight starts a step, while the last of them is a possible start.
-    for (; i + Lanes - 1 <= last; i += Lanes) {
-        unsigned mask = lanesEqual(loadLanes(chars + i), firstFoldAll, firstAll) &
-                        lanesEqual(loadLanes(chars + i + length - 1), finalFoldAll, finalAll);
-        while (mask != 0) {
-            const int bit = std::countr_zero(mask);
-            if (matchesAt(i + bit / 2))
-                return i + bit / 2;
-            mask &= ~(3u << bit);
+    // The first start of a mask of one bit a start from `at` on that matches
+    // in full, or -1.
+    const auto firstMatch = [&](qsizetype at, unsigned mask) -> qsizetype {
+        for (; mask != 0; mask &= mask - 1) {
+            const qsizetype start = at + std::countr_zero(mask);
+            if (matchesAt(start))
+                return start;
         }
+        return -1;
+    };
+    // Where the first and the last character of the pattern are below
+    // U+00FF, the text is narrowed to bytes first (wider characters
+    // saturate to 0x00 or 0xFF, which match neither), so one test takes
+    // sixteen starts.
+    if (first >= 1 && first <= 0xFE && final >= 1 && final <= 0xFE && last - i + 1 >= 2 * Lanes) {
+        const __m128i firstBytes = _mm_set1_epi8(char(first));
+        const __m128i finalBytes = _mm_set1_epi8(char(final));
+        const __m128i firstFoldBytes = _mm_set1_epi8(char(firstFold));
+        const __m128i finalFoldBytes = _mm_set1_epi8(char(finalFold));
+        const auto narrowed = [&](qsizetype at) {
+            return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
+        };
+        // One bit a start for the sixteen starts at `at`.
+        const auto sixteenStarts = [&](qsizetype at) {
+            const __m128i head = _mm_or_si128(narrowed(at), firstFoldBytes);
+            const __m128i tail = _mm_or_si128(narrowed(at + length - 1), finalFoldBytes);
+            return unsigned(_mm_movemask_epi8(
+                _mm_and_si128(_mm_cmpeq_epi8(head, firstBytes), _mm_cmpeq_epi8(tail, finalBytes))));
+        };
+        for (; i + 4 * Lanes - 1 <= last; i += 4 * Lanes) {
+            const qsizetype found =
+                firstMatch(i, sixteenStarts(i) | sixteenStarts(i + 2 * Lanes) << 16);
+            if (found >= 0)
+                return found;
+        }
+        for (; i + 2 * Lanes - 1 <= last; i += 2 * Lanes) {
+            const qsizetype found = firstMatch(i, sixteenStarts(i));
+            if (found >= 0)
+                return found;
+        }
+        if (i > last)
+            return -1;
+        // The last sixteen starts, of which those already tested are masked
+        // off.
+        const qsizetype at = last - (2 * Lanes - 1);
+        return firstMatch(at, sixteenStarts(at) & (~0u << (i - at)));
+    }
+    if (last - i + 1 >= Lanes) {
+        const __m128i firstAll = _mm_set1_epi16(short(first));
+        const __m128i finalAll = _mm_set1_epi16(short(final));
+        const __m128i firstFoldAll = _mm_set1_epi16(short(firstFold));
+        const __m128i finalFoldAll = _mm_set1_epi16(short(finalFold));
+        // The lanes of the eight starts at `at` whose first and last
+        // characters match, as all ones.
+        const auto candidates = [&](qsizetype at) {
+            return _mm_and_si128(
+                _mm_cmpeq_epi16(_mm_or_si128(loadLanes(chars + at), firstFoldAll), firstAll),
+                _mm_cmpeq_epi16(_mm_or_si128(loadLanes(chars + at + length - 1), finalFoldAll),
+                                finalAll));
+        };
+        // The one bit a start of eight starts.
+        const auto eightStarts = [&](qsizetype at) {
+            return sixteenLanes(candidates(at), _mm_setzero_si128());
+        };
+        if (last - i + 1 >= 2 * Lanes) {
+            // Sixteen starts a step, while the last of them is a possible
+            // start; then the last sixteen starts, of which those already
+            // tested are masked off.
+            for (; i + 2 * Lanes - 1 <= last; i += 2 * Lanes) {
+                const qsizetype found =
+                    firstMatch(i, sixteenLanes(candidates(i), candidates(i + Lanes)));
+                if (found >= 0)
+                    return found;
+            }
+            if (i > last)
+                return -1;
+            const qsizetype at = last - (2 * Lanes - 1);
+            return firstMatch(at, sixteenLanes(candidates(at), candidates(at + Lanes)) &
+                                      (~0u << (i - at)));
+        }
+        // From eight to fifteen starts: the first eight, then the last eight.
+        const qsizetype found = firstMatch(i, eightStarts(i));
+        if (found >= 0)
+            return found;
+        const qsizetype at = last - (Lanes - 1);
+        return firstMatch(at, eightStarts(at) & (~0u << (i + Lanes - at)));
     }
 #endif
     for (; i <= last; ++i) {

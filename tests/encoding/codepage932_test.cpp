@@ -161,3 +161,23 @@ TEST(Cp932, LongTextsConvertWhole)
     EXPECT_EQ(cp932::encodeWithReferences(text), expected);
     EXPECT_EQ(cp932::decode(cp932::encode(text)), QString(text).replace(u"\U00020BB7"_s, u"?"_s));
 }
+
+// The table decoding gives what ICU's converter gives for every byte and
+// every two-byte sequence, alone and between ASCII and kanji, as well as in
+// the sixteen-byte steps of a long line; what it cannot judge goes to the
+// converter.
+TEST(Cp932, TableDecodingMatchesTheConverterForEveryCode)
+{
+    const QByteArray before = QByteArray("<a href=\"x\">0123456789") + bytes({0x8A, 0xBF});
+    const QByteArray after = bytes({0x8E, 0x9A}) + QByteArray("</a>\r\n");
+    for (int first = 0; first < 256; ++first) {
+        for (int second = 0; second < 256; ++second) {
+            const QByteArray code = bytes({first, second});
+            ASSERT_EQ(cp932::decode(code), cp932::decodeWithConverter(code)) << first << second;
+            const QByteArray line = before + code + after;
+            ASSERT_EQ(cp932::decode(line), cp932::decodeWithConverter(line)) << first << second;
+        }
+        const QByteArray cut = before + bytes({first});
+        ASSERT_EQ(cp932::decode(cut), cp932::decodeWithConverter(cut)) << first;
+    }
+}

@@ -89,6 +89,9 @@ TEST(ReplyLines, OverlongLinesAreCut)
             ReadReplyBytes(slot, state, bytes, rows);
         EXPECT_EQ(rows.size(), extra == 0 ? 1 : 0);
         EXPECT_LE(state.CarryBytes.capacity(), 2 * MaxReplyLineBytes);
+        // The same line and its line end in one arrival.
+        ReadReplyBytes(slot, state, QByteArray(line + "\r\n"), rows);
+        EXPECT_EQ(rows.size(), extra == 0 ? 2 : 0);
     }
     EXPECT_EQ(linesOf(u"x-sjis"_s, {QByteArray(40000, 'a'), "\r\nnext\r\n"}).size(), 2);
 }
@@ -191,4 +194,28 @@ TEST(ReplyLines, LineEndsAtEveryPositionOfAnArrival)
     for (qsizetype at = 0; at < reply.size(); at += 7)
         pieces.append(reply.mid(at, 7));
     EXPECT_EQ(linesOf(u"x-sjis"_s, pieces), expected);
+}
+
+// A line decoded into the buffer that the lines before it used gives the
+// text that decoding it on its own gives, whatever the buffer held.
+TEST(ReplyLines, TheReusedLineBufferHoldsOnlyTheLastLine)
+{
+    const QByteArray lines[] = {QByteArray(300, 'x') + "\r\n",
+                                "\xA4\xA2\xA4\xA4<a>\r\n", // EUC-JP
+                                "\x82\xA0\x82\xA2<a>\r\n", // Shift_JIS
+                                "\x82\r\n",                // a cut Shift_JIS pair
+                                "\xE3\x81\x82<a>\r\n",     // UTF-8
+                                "\xE3\x81<a>\r\n",         // ill-formed UTF-8
+                                "\x1B$B$\"\x1B(B<a>\r\n",  // ISO-2022-JP
+                                "\x1B$B$\r\n",             // a cut kanji pair
+                                "\r\n"};
+    for (const QString& charset :
+         {u"iso-2022-jp"_s, u"x-euc-jp"_s, u"x-sjis"_s, u"utf-8"_s, u"other"_s}) {
+        QString buffer;
+        for (const QByteArray& line : lines) {
+            DecodeReplyLine(charset, line, buffer);
+            ASSERT_EQ(buffer, DecodeReplyLine(charset, line))
+                << qPrintable(charset) << " " << line.toHex().constData();
+        }
+    }
 }
