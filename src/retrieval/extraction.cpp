@@ -119,12 +119,25 @@ void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<Res
         case 2: { // in an entry
             // An empty ItemEnd could never end an entry without going round
             // for ever: the entry collects the page and is dropped with it.
-            const qsizetype e = slot.ItemEnd.isEmpty() ? -1 : itemEnd.from(p);
+            qsizetype e = -1;
             // A banner counts when it starts before the entry's end, so it
-            // never joins two entries.
-            if (!slot.BannerStart.isEmpty()) {
+            // never joins two entries. With both markers, one search finds
+            // whichever comes first.
+            if (!slot.BannerStart.isEmpty() && !slot.ItemEnd.isEmpty()) {
+                bool banner = false;
+                const qsizetype f = findEarlier(line, slot.ItemEnd, slot.BannerStart, p, banner);
+                if (banner) {
+                    appendToItem(state, line.sliced(p, f - p));
+                    state.InBanner = true;
+                    p = f;
+                    break;
+                }
+                e = f;
+            } else if (!slot.ItemEnd.isEmpty()) {
+                e = itemEnd.from(p);
+            } else if (!slot.BannerStart.isEmpty()) {
                 const qsizetype f = bannerStart.from(p);
-                if (f >= 0 && (e < 0 || f < e)) {
+                if (f >= 0) {
                     appendToItem(state, line.sliced(p, f - p));
                     state.InBanner = true;
                     p = f;

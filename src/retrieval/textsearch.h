@@ -281,6 +281,65 @@ inline qsizetype findExact(QStringView text, QStringView marker, qsizetype from)
     return findPattern(text, marker.utf16(), folds.data(), length, from);
 }
 
+// The first position from `from` on where text holds one of two markers,
+// both compared exactly and neither empty, or -1; isSecond tells whether it
+// is the second marker that stands there (and not the first). Where the ends
+// of both markers are below U+00FF the text is looked at once for both.
+inline qsizetype findEarlier(QStringView text, QStringView first, QStringView second,
+                             qsizetype from, bool& isSecond)
+{
+    isSecond = false;
+    qsizetype i = std::max<qsizetype>(from, 0);
+#if defined(__SSE2__)
+    const auto narrows = [](QStringView marker) {
+        const auto inByte = [](QChar c) {
+            return c.unicode() >= 1 && c.unicode() <= 0xFE;
+        };
+        return marker.size() >= 2 && inByte(marker.front()) && inByte(marker.back());
+    };
+    // Sixteen starts a step while the longer marker fits after all of them.
+    const qsizetype lastStep = text.size() - std::max(first.size(), second.size()) - 15;
+    if (i <= lastStep && narrows(first) && narrows(second)) {
+        const char16_t* chars = text.utf16();
+        const auto narrowed = [chars](qsizetype at) {
+            return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
+        };
+        const auto bytes = [](QChar c) {
+            return _mm_set1_epi8(char(c.unicode()));
+        };
+        const __m128i firstHead = bytes(first.front());
+        const __m128i firstTail = bytes(first.back());
+        const __m128i secondHead = bytes(second.front());
+        const __m128i secondTail = bytes(second.back());
+        for (; i <= lastStep; i += 2 * Lanes) {
+            const __m128i heads = narrowed(i);
+            const __m128i candidates = _mm_or_si128(
+                _mm_and_si128(_mm_cmpeq_epi8(heads, firstHead),
+                              _mm_cmpeq_epi8(narrowed(i + first.size() - 1), firstTail)),
+                _mm_and_si128(_mm_cmpeq_epi8(heads, secondHead),
+                              _mm_cmpeq_epi8(narrowed(i + second.size() - 1), secondTail)));
+            for (unsigned mask = unsigned(_mm_movemask_epi8(candidates)); mask != 0;
+                 mask &= mask - 1) {
+                const qsizetype at = i + std::countr_zero(mask);
+                if (text.sliced(at, first.size()) == first)
+                    return at;
+                if (text.sliced(at, second.size()) == second) {
+                    isSecond = true;
+                    return at;
+                }
+            }
+        }
+    }
+#endif
+    const qsizetype a = findExact(text, first, i);
+    const qsizetype b = findExact(text, second, i);
+    if (b >= 0 && (a < 0 || b < a)) {
+        isSecond = true;
+        return b;
+    }
+    return a;
+}
+
 // The first occurrence of one word in one text at or after ascending
 // positions. The last answer is reused while it still holds (no occurrence,
 // or one not yet passed), so asking from many positions costs one scan of the

@@ -100,6 +100,17 @@ TEST(TextSearch, EverySearchFindsWhatALookAtEveryPositionFinds)
             for (const QLatin1StringView word : caseWords)
                 ASSERT_EQ(findNoCase(text, word, from), naiveFind(text, QString(word), from, true))
                     << qPrintable(text) << " " << word.data() << " " << from;
+            for (const QString& a : exactWords) {
+                for (const QString& b : {u"</li>"_s, u"<!--a-->"_s, u"<"_s, u"京<"_s}) {
+                    const qsizetype atA = naiveFind(text, a, from, false);
+                    const qsizetype atB = naiveFind(text, b, from, false);
+                    const bool bFirst = atB >= 0 && (atA < 0 || atB < atA);
+                    bool second = false;
+                    ASSERT_EQ(findEarlier(text, a, b, from, second), bFirst ? atB : atA)
+                        << qPrintable(text) << " " << qPrintable(a) << " " << qPrintable(b);
+                    ASSERT_EQ(second, bFirst) << qPrintable(text) << " " << from;
+                }
+            }
             for (const QChar c : {QChar(u'<'), QChar(u'\u013C'), QChar(u'京')})
                 ASSERT_EQ(findChar(text, c, from), naiveFind(text, QStringView(&c, 1), from, false))
                     << qPrintable(text) << " " << from;
