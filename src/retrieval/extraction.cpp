@@ -59,9 +59,11 @@ ResultRow ProcessItem(const PluginSlot& slot, SlotState& state, QString& itemTex
     return row;
 }
 
-void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows)
+void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows,
+                 bool mayHoldBase)
 {
-    takeBaseAddress(slot, line);
+    if (mayHoldBase)
+        takeBaseAddress(slot, line);
     const EntryReader& reader = EntryReaderFor(slot);
 
     auto listStart = nextMarker(line, slot.ListStart);

@@ -21,8 +21,11 @@ constexpr qsizetype MaxItemTextLength = qsizetype(1) << 20;
 // marker state carries over from line to line in state; every entry that ends
 // is turned into a row by the reader of the plugin's format (ProcessItem)
 // and appended to rows. A marker that would not move the scan forward ends
-// the scan of the line, so no line loops.
-void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows);
+// the scan of the line, so no line loops. A caller that knows the line holds
+// no "base href=" passes mayHoldBase false, and the line is not looked at for
+// it.
+void ProcessLine(PluginSlot& slot, SlotState& state, QStringView line, QList<ResultRow>& rows,
+                 bool mayHoldBase = true);
 
 // Turns one finished entry into a result row by the reader of the plugin's
 // answer format (EntryReaderFor). For the HTML entries of the written rules:

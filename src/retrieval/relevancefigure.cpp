@@ -17,16 +17,25 @@ namespace {
 // longer number keeps only its last three.
 QString threeCharacters(double whole)
 {
-    // The figures of 0 to 999 are made once and shared by every row that
-    // shows them.
-    static const std::array<QString, 1000> common = [] {
-        std::array<QString, 1000> figures;
-        for (int i = 0; i < 1000; ++i)
-            figures[i] = QString::number(i).rightJustified(3, u' ');
+    // The figures of 0 to 999, right-aligned, in a table of the program's
+    // own: every row that shows one holds a string over its characters,
+    // which is copied and freed without a reference count.
+    static constexpr auto common = [] {
+        std::array<std::array<char16_t, 3>, 1000> figures{};
+        for (int i = 0; i < 1000; ++i) {
+            figures[i] = {u' ', u' ', u' '};
+            int rest = i;
+            int at = 2;
+            do {
+                figures[i][at--] = char16_t(u'0' + rest % 10);
+                rest /= 10;
+            } while (rest != 0);
+        }
         return figures;
     }();
     if (whole >= 0.0 && whole < 1000.0)
-        return common[size_t(whole)];
+        return QString::fromRawData(reinterpret_cast<const QChar*>(common[size_t(whole)].data()),
+                                    3);
     char digits[24];
     qsizetype length = 3;
     if (std::abs(whole) < 1e15) {

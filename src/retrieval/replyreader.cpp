@@ -28,36 +28,82 @@ QString DecodeReplyLine(QStringView charset, QByteArrayView line)
     return {};
 }
 
-void DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
+bool DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
 {
     // The buffer keeps its room from line to line.
     text.resize(line.size());
     QChar* out = text.data();
     qsizetype length = -1;
-    if (charset == u"iso-2022-jp")
+    // Escapes of ISO-2022-JP vanish between the characters around them.
+    bool asciiAsBytes = true;
+    if (charset == u"iso-2022-jp") {
         length = DecodeJisInto(line, out);
-    else if (charset == u"x-euc-jp" || charset == u"euc-jp")
+        asciiAsBytes = false;
+    } else if (charset == u"x-euc-jp" || charset == u"euc-jp") {
         length = DecodeEucInto(line, out);
-    else if (charset == u"x-sjis" || charset == u"shift_jis")
+    } else if (charset == u"x-sjis" || charset == u"shift_jis") {
         length = cp932::decodeInto(line, out);
-    else if (charset == u"utf-8")
+    } else if (charset == u"utf-8") {
         length = Utf8TextInto(std::string_view(line.data(), size_t(line.size())), out);
-    else
+    } else {
         length = 0;
-    if (length >= 0)
+    }
+    if (length >= 0) {
         text.truncate(length);
-    else
-        text = DecodeReplyLine(charset, line);
+        return asciiAsBytes;
+    }
+    text = DecodeReplyLine(charset, line);
+    return false;
 }
 
 namespace {
 
+// Whether bytes hold "base href=", its letters in any case: where they do
+// not, a line decoded with its ASCII as bytes holds no base address.
+bool holdsBaseAddress(QByteArrayView bytes)
+{
+    static constexpr char word[] = "base href=";
+    constexpr qsizetype length = sizeof word - 1;
+    const auto* b = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype last = bytes.size() - length;
+    const auto matchesAt = [b](qsizetype i) {
+        for (qsizetype j = 0; j < length; ++j) {
+            if ((word[j] >= 'a' ? b[i + j] | 0x20 : b[i + j]) != uchar(word[j]))
+                return false;
+        }
+        return true;
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Sixteen starts a step: a "b" (or "B") here and an "=" at the end.
+    const __m128i fold = _mm_set1_epi8(0x20);
+    const __m128i first = _mm_set1_epi8('b');
+    const __m128i final = _mm_set1_epi8('=');
+    for (; i + 15 <= last; i += 16) {
+        const __m128i heads =
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), fold);
+        const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + length - 1));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(
+                 _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, final))));
+             mask != 0; mask &= mask - 1) {
+            if (matchesAt(i + std::countr_zero(mask)))
+                return true;
+        }
+    }
+#endif
+    for (; i <= last; ++i) {
+        if (matchesAt(i))
+            return true;
+    }
+    return false;
+}
+
 // Decodes one complete line, its bytes with CR LF at the end, and reads it.
 void readLine(PluginSlot& slot, SlotState& state, QByteArrayView line, QList<ResultRow>& rows)
 {
-    DecodeReplyLine(slot.ResultCharset, line, state.LineText);
+    const bool asciiAsBytes = DecodeReplyLine(slot.ResultCharset, line, state.LineText);
     if (!state.LineText.isEmpty())
-        ProcessLine(slot, state, state.LineText, rows);
+        ProcessLine(slot, state, state.LineText, rows, !asciiAsBytes || holdsBaseAddress(line));
 }
 
 // The carried line is complete: it gains CR LF and is read.

@@ -22,8 +22,12 @@ constexpr qsizetype MaxReplyLineBytes = qsizetype(4) << 20;
 // gives the empty text, so such a plugin yields no results.
 QString DecodeReplyLine(QStringView charset, QByteArrayView line);
 
-// The same into text, whose buffer is reused from line to line.
-void DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text);
+// The same into text, whose buffer is reused from line to line. True when
+// every ASCII letter, space and "=" of the text is a byte of the line of the
+// same value, with the bytes of two such characters side by side next to
+// each other: EUC-JP, and Shift_JIS and UTF-8 decoded by their tables
+// (nothing in them was ill-formed); never ISO-2022-JP, whose escapes vanish.
+bool DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text);
 
 // Takes the bytes of one arrival of a reply: cuts them into lines at CR, LF
 // or CR LF (empty lines dropped), carrying an unfinished line over in

@@ -181,3 +181,16 @@ TEST(Cp932, TableDecodingMatchesTheConverterForEveryCode)
         ASSERT_EQ(cp932::decode(cut), cp932::decodeWithConverter(cut)) << first;
     }
 }
+
+// No double-byte code and no byte from 0x80 up is an ASCII character, so the
+// ASCII of decoded text is the ASCII bytes themselves (reply lines are
+// looked at for a base address in their bytes).
+TEST(Cp932, AsciiComesOnlyFromAsciiBytes)
+{
+    for (int first = 0x80; first < 256; ++first) {
+        ASSERT_GE(cp932::decodeByte(uchar(first)).unicode(), 0x80) << first;
+        for (int second = 0; second < 256; ++second)
+            ASSERT_GE(cp932::decodePair(uchar(first), uchar(second)).unicode(), 0x80)
+                << first << " " << second;
+    }
+}

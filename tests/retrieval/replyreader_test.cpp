@@ -129,6 +129,28 @@ TEST_P(ReplyCharsets, JapaneseLinesDecodeWholeOrInOneBytePieces)
     EXPECT_EQ(linesOf(charset, pieces), expected);
 }
 
+// A base address in a reply line is taken in every character set, in a
+// line of Japanese text and in one whose bytes break the words up (an
+// escape of ISO-2022-JP between two letters of "base").
+TEST_P(ReplyCharsets, BaseAddressesAreTakenFromTheReplyLines)
+{
+    const auto [pluginCharset, qtCharset] = GetParam();
+    const QString charset = QString::fromLatin1(pluginCharset);
+    QList<QByteArray> lines = {
+        encodeWithQt(u"<p>京都 <BASE HREF=\"http://One.Example/x/\"> 旅館</p>\r\n"_s, qtCharset)};
+    if (charset == u"iso-2022-jp")
+        lines.append("<bas\x1B(Be href=\"http://two.example/\">\r\n");
+    for (const QByteArray& line : lines) {
+        PluginSlot slot = lineSlot(charset);
+        SlotState state;
+        QList<ResultRow> rows;
+        ReadReplyBytes(slot, state, line, rows);
+        EXPECT_TRUE(slot.BaseUrl == u"http://one.example/"_s ||
+                    slot.BaseUrl == u"http://two.example/"_s)
+            << qPrintable(slot.BaseUrl);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryCharset, ReplyCharsets,
     ::testing::Values(std::pair{"iso-2022-jp", "ISO-2022-JP"}, std::pair{"x-euc-jp", "EUC-JP"},
