@@ -19,6 +19,7 @@
 #include "retrieval/extraction.h"
 #include "retrieval/replyhead.h"
 #include "retrieval/replyreader.h"
+#include "retrieval/textsearch.h"
 
 #include "encoding/codepage932.h"
 #include "fuzzcheck.h"
@@ -30,6 +31,7 @@
 #include <algorithm>
 
 using namespace sokuri;
+using namespace Qt::StringLiterals;
 using sokuri::fuzz::Check;
 
 namespace {
@@ -170,7 +172,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Check(slot.BaseUrl == wholeSlot.BaseUrl, "the base address does not depend on the arrivals");
 
     // The whole reply, decoded as one line, taken as one entry.
-    QString entry = DecodeReplyLine(input.slot.ResultCharset, input.reply.left(1 << 16));
+    const QByteArrayView line =
+        QByteArrayView(input.reply).first(std::min<qsizetype>(input.reply.size(), 1 << 16));
+    QString entry = DecodeReplyLine(input.slot.ResultCharset, line);
+    // Into a buffer that held another line, the same text; where its ASCII
+    // is said to be the line's bytes, a base address in the text is one in
+    // the bytes.
+    QString buffer = u"<base href=\"http://stale.example/\">"_s;
+    const bool asciiAsBytes = DecodeReplyLine(input.slot.ResultCharset, line, buffer);
+    Check(buffer == entry, "a line decodes the same into a used buffer");
+    if (asciiAsBytes && findNoCase(entry, "base href="_L1, 0) >= 0)
+        Check(QByteArray(line.data(), line.size()).toLower().contains("base href="),
+              "a base address in the text is one in the bytes");
     const ResultRow row = ProcessItem(input.slot, state, entry);
     Check(row.html == entry, "an entry's row holds its rewritten text");
     checkRows(input.slot, {row});
