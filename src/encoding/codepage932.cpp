@@ -301,6 +301,8 @@ QString decodeWithConverter(QByteArrayView bytes)
 
 QString decode(QByteArrayView bytes)
 {
+    if (bytes.isEmpty())
+        return QString::fromLatin1(bytes);
     QString text(bytes.size(), Qt::Uninitialized);
     const qsizetype length = decodeInto(bytes, text.data());
     if (length < 0)

@@ -59,8 +59,9 @@ TEST(ChasenCli, FailuresGoToTheErrorStream)
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, dir.file(u"sokuri.ini"_s) + u" がありません。\n");
 
+    const sokuri::test::RefusingPort closed;
     writeFile(dir.file(u"sokuri.ini"_s),
-              "[chasen]\ntype=1\nhost=127.0.0.1\nport=" + QByteArray::number(closedPort()) + "\n");
+              "[chasen]\ntype=1\nhost=127.0.0.1\nport=" + QByteArray::number(closed.port()) + "\n");
     run = analyse(dir.path(), {Sentence});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, u"");

@@ -225,7 +225,8 @@ TEST(ChasenConnection, UnreachableServerGivesNineUntilClosed)
     SentenceAnalyser analyser(messages);
     QSignalSpy changes(&analyser, &SentenceAnalyser::stateChanged);
     KeywordList keywords;
-    analyser.AnalyseText(u"旅館"_s, serverSettings(QString::number(closedPort())), AppPaths{},
+    const sokuri::test::RefusingPort closed;
+    analyser.AnalyseText(u"旅館"_s, serverSettings(QString::number(closed.port())), AppPaths{},
                          keywords);
     // Busy during the pause before connecting, with no report from inside
     // the call.

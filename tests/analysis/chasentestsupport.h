@@ -5,6 +5,7 @@
 // the ChaSen server tool run as a process.
 
 #include "analysis/sentenceanalyser.h"
+#include "support/refusingport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -58,17 +59,6 @@ inline int waitForAnalysis(const SentenceAnalyser& analyser)
         HangGuardMs);
     EXPECT_TRUE(over) << "the analysis did not end";
     return analyser.state();
-}
-
-// A port on 127.0.0.1 that nobody listens on: taken from the system, then
-// given back.
-inline quint16 closedPort()
-{
-    QTcpServer server;
-    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
 }
 
 // A ChaSen server that plays a script to each client it accepts and records

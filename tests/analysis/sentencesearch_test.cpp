@@ -84,7 +84,8 @@ TEST_F(SentenceSearch, LocalChasenAndTheServerToolSendTheSameKeywords)
 
 TEST_F(SentenceSearch, UnreachableServerIsReportedOnceAndAsksNoEngine)
 {
-    run.setChasenSettings(serverSettings(QString::number(closedPort())));
+    const sokuri::test::RefusingPort closed;
+    run.setChasenSettings(serverSettings(QString::number(closed.port())));
     search(InputMode::Sentence, Sentence);
     ASSERT_EQ(messages.criticals.size(), 1);
     EXPECT_EQ(messages.criticals[0].text, u"茶筅サーバーに接続出来ません。");

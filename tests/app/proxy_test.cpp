@@ -8,6 +8,7 @@
 #include "searchplugins/plugincatalogue.h"
 #include "support/engineplugins.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/pageencoding.h"
 #include "testengine/testengine.h"
@@ -16,7 +17,6 @@
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QSslConfiguration>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -27,13 +27,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 constexpr int HangGuardMs = 60000;
-
-quint16 unusedPort()
-{
-    QTcpServer server;
-    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    return server.serverPort();
-}
 
 struct ProxyCase
 {
@@ -124,7 +117,8 @@ TEST(Proxy, SearchesGoThroughTheProxyOfTheSettingsOrTheEnvironment)
         TestProxy proxy;
         ASSERT_TRUE(proxy.listen());
         proxy.addHost(c.host);
-        const QByteArray port = QByteArray::number(c.refusing ? unusedPort() : proxy.port());
+        const sokuri::test::RefusingPort refusing;
+        const QByteArray port = QByteArray::number(c.refusing ? refusing.port() : proxy.port());
 
         TempAppDir dir;
         const AppPaths paths = InitAppState(dir.path()).paths;

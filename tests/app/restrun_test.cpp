@@ -9,6 +9,7 @@
 #include "searchplugins/plugincatalogue.h"
 #include "support/engineplugins.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/pageencoding.h"
 #include "testengine/testengine.h"
@@ -144,12 +145,8 @@ TEST_F(RestRun, EachCauseRestsItsEngineAndTheNextRefusalRestsAsTheCauseSays)
     for (const auto& c : cases)
         engine(c.page);
     // A port that nobody listens on: the connection is refused.
-    quint16 closedPort = 0;
-    {
-        TestEngine gone;
-        ASSERT_TRUE(gone.listen());
-        closedPort = gone.port();
-    }
+    const sokuri::test::RefusingPort closed;
+    const quint16 closedPort = closed.port();
     const int failing = int(std::size(cases));
     writeEnginePlugin(paths, EnginePlugin(name(failing), closedPort));
     // And an engine that answers too late for its plugin's time-out.

@@ -5,6 +5,7 @@
 #include "searchplugins/plugincatalogue.h"
 #include "support/engineplugins.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/pageencoding.h"
 #include "testengine/testengine.h"
@@ -12,7 +13,6 @@
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QSslConfiguration>
-#include <QTcpServer>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -34,13 +34,6 @@ const QByteArray UserAgentLine = "User-Agent: Sokuri/" SOKURI_VERSION_TEXT "\r\n
 
 const QStringList AlphaTitles = {u"京都の老舗旅館"_s, u"嵐山の宿"_s};
 const QStringList BetaTitles = {u"祇園の町家"_s, u"東山の温泉宿"_s};
-
-quint16 unusedPort()
-{
-    QTcpServer server;
-    EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    return server.serverPort();
-}
 
 EnginePage pageOf(const QStringList& titles, const QString& charset = u"x-sjis"_s,
                   const QList<int>& scores = {})
@@ -259,7 +252,8 @@ TEST_F(Run, UnreachableEngineFailsAndTheRunStillEnds)
 {
     TestEngine& alpha = engine(pageOf(AlphaTitles));
     plugin(u"alpha"_s, alpha.port());
-    plugin(u"dead"_s, unusedPort());
+    const sokuri::test::RefusingPort dead;
+    plugin(u"dead"_s, dead.port());
     check({u"alpha"_s, u"dead"_s});
 
     search(u"京都"_s);
@@ -275,9 +269,10 @@ TEST_F(Run, UnreachableEngineFailsAndTheRunStillEnds)
 TEST_F(Run, RunAfterThreeFailedSocketsWorks)
 {
     QStringList dead;
+    const sokuri::test::RefusingPort refusing[3];
     for (int n = 0; n < 3; ++n) {
         dead.append(u"dead"_s + QString::number(n));
-        plugin(dead.last(), unusedPort());
+        plugin(dead.last(), refusing[n].port());
     }
     check(dead);
     search(u"京都"_s);
@@ -439,7 +434,8 @@ TEST_F(Run, EngineStatusesTellWhatBecameOfEachEngine)
                                QStringLiteral(SOKURI_TEST_TLS_DIR "/key.pem")));
 
     plugin(u"a_answers"_s, answers.port());
-    plugin(u"b_refuses"_s, unusedPort());
+    const sokuri::test::RefusingPort refusing;
+    plugin(u"b_refuses"_s, refusing.port());
     EnginePlugin slow(u"c_slow"_s, neverCloses.port());
     slow.timeout = u"2"_s;
     plugin(slow);

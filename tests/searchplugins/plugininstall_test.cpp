@@ -4,6 +4,7 @@
 #include "searchplugins/plugincatalogue.h"
 #include "searchplugins/pluginstore.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/testengine.h"
 #include "testengine/testproxy.h"
@@ -13,7 +14,6 @@
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QSslConfiguration>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -250,10 +250,8 @@ TEST(InstallDownload, GoesThroughTheProxyAndFailsInTheProgramsWords)
     TestProxy proxy;
     ASSERT_TRUE(proxy.listen());
     proxy.addHost(u"plugins.invalid"_s);
-    QTcpServer closed;
-    ASSERT_TRUE(closed.listen(QHostAddress::LocalHost));
-    const quint16 closedPort = closed.serverPort();
-    closed.close();
+    const sokuri::test::RefusingPort closed;
+    const quint16 closedPort = closed.port();
 
     const QString viaProxy = u"http://plugins.invalid:%1/alpha.ini"_s.arg(engine.port());
     const struct

@@ -2,6 +2,7 @@
 
 #include "searchplugins/plugincatalogue.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/testengine.h"
 
@@ -9,7 +10,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -195,12 +195,8 @@ TEST_F(Updater, ACopyNamingAnotherPluginKeepsTheFileNameAndLosesTheMark)
 TEST_F(Updater, FailedAndOversizedDownloadsAreSkipped)
 {
     // A port where nobody listens.
-    quint16 closedPort = 0;
-    {
-        QTcpServer server;
-        ASSERT_TRUE(server.listen(QHostAddress::LocalHost));
-        closedPort = server.serverPort();
-    }
+    const sokuri::test::RefusingPort closed;
+    const quint16 closedPort = closed.port();
     for (const QString& name :
          {u"a-missing"_s, u"b-refused"_s, u"c-huge"_s, u"d-announced"_s, u"e-file"_s}) {
         install(name, u"1.1"_s);

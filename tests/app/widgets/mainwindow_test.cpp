@@ -8,6 +8,7 @@
 #include "retrieval/resultsmodel.h"
 #include "support/engineplugins.h"
 #include "support/fakeplatform.h"
+#include "support/refusingport.h"
 #include "support/testfiles.h"
 #include "testengine/pageencoding.h"
 #include "testengine/testengine.h"
@@ -34,7 +35,6 @@
 #include <QStringDecoder>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTcpServer>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -846,10 +846,8 @@ TEST_F(MainWindow, StatusBarTellsEveryEnginesFateAndKeepsItAfterTheRun)
 {
     TestEngine& alpha = engine(pageOf(AlphaTitles, {80, 40}));
     plugin(u"alpha"_s, alpha.port());
-    QTcpServer unused;
-    ASSERT_TRUE(unused.listen(QHostAddress::LocalHost, 0));
-    const quint16 deadPort = unused.serverPort();
-    unused.close();
+    const sokuri::test::RefusingPort unused;
+    const quint16 deadPort = unused.port();
     plugin(u"dead"_s, deadPort);
     ASSERT_EQ(start(), StartUp::Outcome::Running);
     prepareKeywordSearch(2, u"京都"_s);
