@@ -96,8 +96,8 @@ QString textOutsideTags(QStringView anchor)
 // letter case, as always, or "<a" and a blank starting a tag whose attributes
 // hold "href=" in any order ("<a class=\"r\" href=\"/x\">"). The searches
 // behind it remember their last answer, so that a text of many "<a" that
-// share one ">" costs one scan, not one per "<a". With the text's anchor
-// marks at hand, the "<a" and "</a>" are read from them.
+// share one ">" costs one scan, not one per "<a". With the text's marks at
+// hand, the "<a" are read from them.
 class AnchorScanner
 {
 public:
@@ -129,26 +129,11 @@ public:
         return {};
     }
 
-    // The first "</a>" (any letter case) from `from` on, or -1.
-    qsizetype closeFrom(qsizetype from)
-    {
-        if (closeFrom_ < 0 || from < closeFrom_ || (close_ >= 0 && close_ < from)) {
-            closeFrom_ = from;
-            close_ = findClose(from);
-        }
-        return close_;
-    }
-
 private:
     // The first "<a" (any letter case) from `from` on, or -1.
     qsizetype findOpening(qsizetype from) const
     {
         return marks_ ? marks_->nextAnchorStart(from) : findNoCase(text_, "<a"_L1, from);
-    }
-
-    qsizetype findClose(qsizetype from) const
-    {
-        return marks_ ? marks_->nextAnchorEnd(from) : findNoCase(text_, "</a>"_L1, from);
     }
 
     // Whether "<a href" (any letter case) stands at v, where "<a" and a blank
@@ -199,8 +184,6 @@ private:
 
     QStringView text_;
     const EntryMarks* marks_;
-    qsizetype closeFrom_ = -1;
-    qsizetype close_ = -1;
     qsizetype gtFrom_ = -1;
     qsizetype gt_ = -1;
     qsizetype lastTagEnd_ = -1;
@@ -222,7 +205,7 @@ AnchorTags anchorTagsOf(QStringView text, const EntryMarks& marks)
         added.start = tag.start;
         added.hrefEq = tag.hrefEq;
         added.end = tag.end;
-        added.close = scanner.closeFrom(tag.start);
+        added.close = marks.nextAnchorEnd(tag.start);
     }
     return tags;
 }

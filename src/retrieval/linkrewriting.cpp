@@ -84,28 +84,38 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 
 // The first "http://" or "https://" in text, or -1, and the length of that
 // prefix.
+namespace {
+
+// The length of the web address prefix that the "http" at h starts: 8 for
+// "https://", 7 for "http://", 0 for neither ("s" in any case with anyCase).
+qsizetype webPrefixAt(QStringView text, qsizetype h, bool anyCase)
+{
+    const qsizetype size = text.size();
+    qsizetype i = h + 4;
+    const bool secure =
+        i < size && (anyCase ? text[i].unicode() | 0x20 : text[i].unicode()) == u's';
+    if (secure)
+        ++i;
+    if (i + 3 <= size && text[i] == u':' && text[i + 1] == u'/' && text[i + 2] == u'/')
+        return secure ? 8 : 7;
+    return 0;
+}
+
+} // namespace
+
 qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase)
 {
     // Both prefixes start with "http": the first "http" that goes on with
     // "://" or "s://" is the first of either.
-    const qsizetype size = text.size();
-    const auto is = [&text, anyCase](qsizetype i, char16_t c) {
-        return (anyCase && c >= u'a' && c <= u'z' ? text[i].unicode() | 0x20 : text[i].unicode()) ==
-               c;
-    };
+    prefixLength = 7;
     for (qsizetype h = anyCase ? findNoCase(text, "http"_L1, 0) : findExact(text, u"http", 0);
          h >= 0;
          h = anyCase ? findNoCase(text, "http"_L1, h + 1) : findExact(text, u"http", h + 1)) {
-        qsizetype i = h + 4;
-        const bool secure = i < size && is(i, u's');
-        if (secure)
-            ++i;
-        if (i + 3 <= size && text[i] == u':' && text[i + 1] == u'/' && text[i + 2] == u'/') {
-            prefixLength = secure ? 8 : 7;
+        if (const qsizetype length = webPrefixAt(text, h, anyCase); length != 0) {
+            prefixLength = length;
             return h;
         }
     }
-    prefixLength = 7;
     return -1;
 }
 
@@ -206,11 +216,8 @@ QString siteOf(QStringView text, const EntryMarks& marks, qsizetype from, qsizet
 {
     const QStringView anchor = text.first(end);
     for (qsizetype h = marks.nextHttp(from); h >= 0 && h < end; h = marks.nextHttp(h + 1)) {
-        qsizetype i = h + 4;
-        if (i < end && anchor[i] == u's')
-            ++i;
-        if (i + 3 <= end && anchor[i] == u':' && anchor[i + 1] == u'/' && anchor[i + 2] == u'/')
-            return siteFrom(anchor, i + 3);
+        if (const qsizetype length = webPrefixAt(anchor, h, false); length != 0)
+            return siteFrom(anchor, h + length);
     }
     return {};
 }

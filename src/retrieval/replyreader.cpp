@@ -15,45 +15,67 @@
 
 namespace sokuri {
 
-QString DecodeReplyLine(QStringView charset, QByteArrayView line)
+namespace {
+
+enum class LineCharset { Jis, Euc, Sjis, Utf8, None };
+
+LineCharset lineCharsetOf(QStringView charset)
 {
     if (charset == u"iso-2022-jp")
-        return DecodeJis(line);
+        return LineCharset::Jis;
     if (charset == u"x-euc-jp" || charset == u"euc-jp")
-        return DecodeEuc(line);
+        return LineCharset::Euc;
     if (charset == u"x-sjis" || charset == u"shift_jis")
-        return cp932::decode(line);
+        return LineCharset::Sjis;
     if (charset == u"utf-8")
-        return Utf8Text(std::string_view(line.data(), size_t(line.size())));
-    return {};
+        return LineCharset::Utf8;
+    return LineCharset::None;
+}
+
+} // namespace
+
+QString DecodeReplyLine(QStringView charset, QByteArrayView line)
+{
+    QString text;
+    DecodeReplyLine(charset, line, text);
+    return text;
 }
 
 bool DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
 {
+    const LineCharset kind = lineCharsetOf(charset);
     // The buffer keeps its room from line to line.
-    text.resize(line.size());
+    text.resize(kind == LineCharset::None ? 0 : line.size());
     QChar* out = text.data();
-    qsizetype length = -1;
-    // Escapes of ISO-2022-JP vanish between the characters around them.
-    bool asciiAsBytes = true;
-    if (charset == u"iso-2022-jp") {
-        length = DecodeJisInto(line, out);
-        asciiAsBytes = false;
-    } else if (charset == u"x-euc-jp" || charset == u"euc-jp") {
+    const std::string_view bytes(line.data(), size_t(line.size()));
+    qsizetype length = 0;
+    switch (kind) {
+    case LineCharset::Jis:
+        text.truncate(DecodeJisInto(line, out));
+        // Escapes of ISO-2022-JP vanish between the characters around them.
+        return false;
+    case LineCharset::Euc:
         length = DecodeEucInto(line, out);
-    } else if (charset == u"x-sjis" || charset == u"shift_jis") {
+        break;
+    case LineCharset::Sjis:
         length = cp932::decodeInto(line, out);
-    } else if (charset == u"utf-8") {
-        length = Utf8TextInto(std::string_view(line.data(), size_t(line.size())), out);
-    } else {
-        length = 0;
+        if (length < 0) {
+            text = cp932::decodeWithConverter(line);
+            return false;
+        }
+        break;
+    case LineCharset::Utf8:
+        length = Utf8TextInto(bytes, out);
+        if (length < 0) {
+            text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            return false;
+        }
+        break;
+    case LineCharset::None:
+        break;
     }
-    if (length >= 0) {
-        text.truncate(length);
-        return asciiAsBytes;
-    }
-    text = DecodeReplyLine(charset, line);
-    return false;
+    text.truncate(length);
+    return true;
 }
 
 namespace {

@@ -1,52 +1,20 @@
 // The "analyse" command of sokuri-cli, run with captured output streams.
 
-#include "cli/clicontext.h"
-
 #include "chasentestsupport.h"
 #include "support/testfiles.h"
 
-#include <QTextStream>
-
 #include <gtest/gtest.h>
-
-namespace sokuri::cli {
-int AnalyseCommand(const CliContext& context);
-} // namespace sokuri::cli
 
 using namespace sokuri;
 using namespace sokuri::test;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-struct CommandRun
-{
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-CommandRun analyse(const QString& appDir, const QStringList& arguments)
-{
-    CommandRun run;
-    QTextStream out(&run.out);
-    QTextStream err(&run.err);
-    const cli::CliContext context{ResolveAppPaths(appDir), QStringList{u"analyse"_s} + arguments,
-                                  out, err};
-    run.status = cli::AnalyseCommand(context);
-    out.flush();
-    err.flush();
-    return run;
-}
-
-} // namespace
 
 TEST(ChasenCli, PrintsOneKeywordALine)
 {
     TempAppDir dir;
     installChasenScript(dir.path());
     writeFile(dir.file(u"sokuri.ini"_s), "[chasen]\r\ntype=0\r\nfilename=/usr/bin/chasen\r\n");
-    const CommandRun run = analyse(dir.path(), {Sentence});
+    const CommandRun run = analyseCommand(dir.path(), {Sentence});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, SentenceKeywords.join(u'\n') + u'\n');
     EXPECT_EQ(run.err, u"");
@@ -55,26 +23,26 @@ TEST(ChasenCli, PrintsOneKeywordALine)
 TEST(ChasenCli, FailuresGoToTheErrorStream)
 {
     TempAppDir dir;
-    CommandRun run = analyse(dir.path(), {Sentence});
+    CommandRun run = analyseCommand(dir.path(), {Sentence});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, dir.file(u"sokuri.ini"_s) + u" がありません。\n");
 
     const sokuri::test::RefusingPort closed;
     writeFile(dir.file(u"sokuri.ini"_s),
               "[chasen]\ntype=1\nhost=127.0.0.1\nport=" + QByteArray::number(closed.port()) + "\n");
-    run = analyse(dir.path(), {Sentence});
+    run = analyseCommand(dir.path(), {Sentence});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, u"");
     EXPECT_EQ(run.err, u"茶筅サーバーに接続出来ません。\n");
 
     writeFile(dir.file(u"sokuri.ini"_s), "[chasen]\ntype=0\nfilename=/nonexistent/chasen\n");
-    run = analyse(dir.path(), {Sentence});
+    run = analyseCommand(dir.path(), {Sentence});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, u"");
     EXPECT_EQ(run.err, u"茶筅が導入されていません。\n");
 
-    run = analyse(dir.path(), {});
+    run = analyseCommand(dir.path(), {});
     EXPECT_EQ(run.status, 2);
-    run = analyse(dir.path(), {u"a"_s, u"b"_s});
+    run = analyseCommand(dir.path(), {u"a"_s, u"b"_s});
     EXPECT_EQ(run.status, 2);
 }

@@ -1,10 +1,13 @@
 #pragma once
 
 // Shared parts of the ChaSen tests: a scripted ChaSen server on 127.0.0.1, the
-// wait for the end of an analysis, application folders with chasen.sh, and
-// the ChaSen server tool run as a process.
+// wait for the end of an analysis, application folders with chasen.sh, the
+// ChaSen server tool run as a process, and the "analyse" command of
+// sokuri-cli run with captured output streams.
 
 #include "analysis/sentenceanalyser.h"
+#include "cli/commands.h"
+#include "common/appstate.h"
 #include "support/refusingport.h"
 
 #include <QByteArray>
@@ -21,6 +24,7 @@
 #include <QStringEncoder>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextStream>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
 
@@ -246,5 +250,35 @@ private:
     QProcess m_process;
     quint16 m_port = 0;
 };
+
+// One run of "sokuri-cli analyse ARGUMENTS" in the application folder appDir.
+struct CommandRun
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+inline CommandRun analyseCommand(const QString& appDir, const QStringList& arguments)
+{
+    CommandRun run;
+    QTextStream out(&run.out);
+    QTextStream err(&run.err);
+    const cli::CliContext context{ResolveAppPaths(appDir),
+                                  QStringList{QStringLiteral("analyse")} + arguments, out, err};
+    run.status = cli::AnalyseCommand(context);
+    out.flush();
+    err.flush();
+    return run;
+}
+
+// The keywords that "sokuri-cli analyse TEXT" prints, one a line; the
+// command is expected to succeed.
+inline QStringList analysedKeywords(const QString& appDir, const QString& text)
+{
+    const CommandRun run = analyseCommand(appDir, {text});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    return run.out.split(u'\n', Qt::SkipEmptyParts);
+}
 
 } // namespace sokuri::test

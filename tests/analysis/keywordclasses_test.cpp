@@ -2,18 +2,10 @@
 // analyser itself names, through `sokuri-cli analyse` with ChaSen and MeCab,
 // each run locally through chasen.sh and behind the ChaSen server tool.
 
-#include "cli/clicontext.h"
-
 #include "chasentestsupport.h"
 #include "support/testfiles.h"
 
-#include <QTextStream>
-
 #include <gtest/gtest.h>
-
-namespace sokuri::cli {
-int AnalyseCommand(const CliContext& context);
-} // namespace sokuri::cli
 
 using namespace sokuri;
 using namespace sokuri::test;
@@ -61,19 +53,6 @@ QStringList ownNouns(const QString& program, const QString& text)
     return nouns;
 }
 
-QStringList analyse(const QString& appDir, const QString& text)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const cli::CliContext context{
-        ResolveAppPaths(appDir), {u"analyse"_s, text}, outStream, errStream};
-    EXPECT_EQ(cli::AnalyseCommand(context), 0) << err.toStdString();
-    outStream.flush();
-    return out.split(u'\n', Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 TEST(KeywordClasses, TheNounsTheAnalyserNamesInOrderOnEveryRoute)
@@ -100,7 +79,7 @@ TEST(KeywordClasses, TheNounsTheAnalyserNamesInOrderOnEveryRoute)
             SCOPED_TRACE(QString(QString::fromUtf8(settings) + u' ' + sentence).toStdString());
             const QStringList expected = ownNouns(program, sentence);
             EXPECT_FALSE(expected.isEmpty());
-            EXPECT_EQ(analyse(dir.path(), sentence), expected);
+            EXPECT_EQ(analysedKeywords(dir.path(), sentence), expected);
         }
     }
 }

@@ -3,18 +3,11 @@
 // run locally through chasen.sh, and ChaSen behind the server tool.
 
 #include "analysis/morpheme.h"
-#include "cli/clicontext.h"
 
 #include "chasentestsupport.h"
 #include "support/testfiles.h"
 
-#include <QTextStream>
-
 #include <gtest/gtest.h>
-
-namespace sokuri::cli {
-int AnalyseCommand(const CliContext& context);
-} // namespace sokuri::cli
 
 using namespace sokuri;
 using namespace sokuri::test;
@@ -80,19 +73,6 @@ const QList<Passage>
              u"気象庁は、天気予報や地震、火山の情報を発表する国の機関で、国土交通省の外局にあたる。全国に観測網を持ち、大雨や津波の警報も出している。二〇〇七年からは緊急地震速報の提供を始めた。"_s},
 };
 
-QStringList analyse(const QString& appDir, const QString& text)
-{
-    QString out;
-    QString err;
-    QTextStream outStream(&out);
-    QTextStream errStream(&err);
-    const cli::CliContext context{
-        ResolveAppPaths(appDir), {u"analyse"_s, text}, outStream, errStream};
-    EXPECT_EQ(cli::AnalyseCommand(context), 0) << err.toStdString();
-    outStream.flush();
-    return out.split(u'\n', Qt::SkipEmptyParts);
-}
-
 } // namespace
 
 TEST(PassageKeywords, TheHeadwordIsAmongAtMostFiveKeywordsOnEveryRoute)
@@ -115,7 +95,7 @@ TEST(PassageKeywords, TheHeadwordIsAmongAtMostFiveKeywordsOnEveryRoute)
         for (const Passage& passage : Passages) {
             SCOPED_TRACE(
                 QString(QString::fromUtf8(settings) + u' ' + passage.headword).toStdString());
-            const QStringList keywords = analyse(dir.path(), passage.text);
+            const QStringList keywords = analysedKeywords(dir.path(), passage.text);
             EXPECT_TRUE(keywords.contains(passage.headword)) << keywords.join(u' ').toStdString();
             EXPECT_LE(keywords.size(), 5);
             QStringList distinct = keywords;
@@ -162,7 +142,7 @@ TEST(PassageKeywords, LongAndOddTextsGiveAHandfulOrNothingOnEveryRoute)
         for (const Odd& text : odd) {
             SCOPED_TRACE(
                 QString(QString::fromUtf8(settings) + u' ' + text.text.left(20)).toStdString());
-            const QStringList keywords = analyse(dir.path(), text.text);
+            const QStringList keywords = analysedKeywords(dir.path(), text.text);
             EXPECT_LE(keywords.size(), 5);
             EXPECT_EQ(!keywords.isEmpty(), text.keywords) << keywords.join(u' ').toStdString();
             for (const QString& keyword : keywords)

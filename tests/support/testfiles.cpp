@@ -31,6 +31,14 @@ void writeSjisFile(const QString& path, const QString& text)
     writeFile(path, cp932::encode(text));
 }
 
+QByteArray examplePluginBytes(const QString& name)
+{
+    return (QStringLiteral("[init]\r\nname=") + name + QStringLiteral("\r\nurl=https://") + name +
+            QStringLiteral(".example/\r\nversion=2\r\n[search]\r\naction=https://") + name +
+            QStringLiteral(".example/s\r\n"))
+        .toLatin1();
+}
+
 QByteArray readFile(const QString& path)
 {
     QFile file(path);

@@ -19,6 +19,10 @@ void writeFile(const QString& path, const QByteArray& bytes);
 void writeSjisFile(const QString& path, const QString& text);
 QByteArray readFile(const QString& path);
 
+// A plugin file of the given name whose home and search script are at
+// https://NAME.example/, version 2, and nothing else.
+QByteArray examplePluginBytes(const QString& name);
+
 // A fresh, empty application folder for one test, removed afterwards.
 class TempAppDir
 {

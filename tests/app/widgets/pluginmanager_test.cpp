@@ -33,13 +33,6 @@ namespace {
 
 constexpr int HangGuardMs = 60000;
 
-QByteArray pluginBytes(const QString& name)
-{
-    return (u"[init]\r\nname="_s + name + u"\r\nurl=https://"_s + name +
-            u".example/\r\nversion=2\r\n[search]\r\naction=https://"_s + name + u".example/s\r\n"_s)
-        .toLatin1();
-}
-
 // The main window in a temporary application folder with fake message
 // boxes, file dialogs and browser, and alpha and beta installed.
 class PluginManagerWindow : public ::testing::Test
@@ -49,8 +42,8 @@ protected:
     {
         paths = ResolveAppPaths(dir.path());
         writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\n"_s);
-        writeFile(paths.PluginPath + u"/alpha.ini"_s, pluginBytes(u"alpha"_s));
-        writeFile(paths.PluginPath + u"/beta.ini"_s, pluginBytes(u"beta"_s));
+        writeFile(paths.PluginPath + u"/alpha.ini"_s, examplePluginBytes(u"alpha"_s));
+        writeFile(paths.PluginPath + u"/beta.ini"_s, examplePluginBytes(u"beta"_s));
         QDir().mkpath(dir.file(u"data"_s));
         qputenv("XDG_DATA_HOME", dir.file(u"data"_s).toLocal8Bit());
         EXPECT_TRUE(engine.listen());
@@ -127,13 +120,13 @@ protected:
 
 TEST_F(PluginManagerWindow, DialogInstallsImportsAndRemovesWithQuestionsAndReasons)
 {
-    writeFile(dir.file(u"in/gamma.ini"_s), pluginBytes(u"gamma"_s));
+    writeFile(dir.file(u"in/gamma.ini"_s), examplePluginBytes(u"gamma"_s));
     writeFile(dir.file(u"in/feeds.xml"_s),
               "<OpenSearchDescription><ShortName>feeds</ShortName><Url "
               "type=\"application/rss+xml\" template=\"https://f.example/q?s={searchTerms}\"/>"
               "</OpenSearchDescription>");
     EnginePage page;
-    page.body = pluginBytes(u"delta"_s);
+    page.body = examplePluginBytes(u"delta"_s);
     engine.setPage(u"/delta.ini"_s, page);
     const QString address = u"http://127.0.0.1:%1"_s.arg(engine.port());
 

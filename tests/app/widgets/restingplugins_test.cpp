@@ -33,13 +33,6 @@ namespace {
 
 const QString Refused = u"http://127.0.0.1:9/s?lang=ja&q=%8B%9E%93s"_s;
 
-QByteArray pluginBytes(const QString& name)
-{
-    return (u"[init]\r\nname="_s + name + u"\r\nurl=https://"_s + name +
-            u".example/\r\nversion=2\r\n[search]\r\naction=https://"_s + name + u".example/s\r\n"_s)
-        .toLatin1();
-}
-
 // The window over alpha, which answered with a CAPTCHA, and beta.
 class RestingPlugins : public ::testing::Test
 {
@@ -48,8 +41,8 @@ protected:
     {
         paths = ResolveAppPaths(dir.path());
         writeSjisFile(paths.IniPath, u"[chasen]\r\ntype=0\r\n[rest]\r\nchallenge=3600\r\n"_s);
-        writeFile(paths.PluginPath + u"/alpha.ini"_s, pluginBytes(u"alpha"_s));
-        writeFile(paths.PluginPath + u"/beta.ini"_s, pluginBytes(u"beta"_s));
+        writeFile(paths.PluginPath + u"/alpha.ini"_s, examplePluginBytes(u"alpha"_s));
+        writeFile(paths.PluginPath + u"/beta.ini"_s, examplePluginBytes(u"beta"_s));
         EngineStatus captcha;
         captcha.plugin = u"alpha"_s;
         captcha.kind = EngineStatus::Failed;
