@@ -2,6 +2,7 @@
 
 #include "retrieval/textsearch.h"
 
+#include <algorithm>
 #include <bit>
 
 #if defined(__SSE2__)
@@ -12,7 +13,7 @@ namespace sokuri {
 
 namespace {
 
-void mark(QVarLengthArray<quint64, 16>& bits, qsizetype at)
+void mark(quint64* bits, qsizetype at)
 {
     bits[at >> 6] |= quint64(1) << (at & 63);
 }
@@ -21,11 +22,14 @@ void mark(QVarLengthArray<quint64, 16>& bits, qsizetype at)
 
 EntryMarks::EntryMarks(QStringView text)
     : m_words((text.size() + 63) / 64)
-    , m_anchorStarts(m_words, 0)
-    , m_anchorEnds(m_words, 0)
-    , m_sources(m_words, 0)
-    , m_https(m_words, 0)
+    , m_stride(m_words + 1)
+    , m_bits(Kinds * m_stride)
 {
+    std::fill(m_bits.begin(), m_bits.end(), quint64(0));
+    quint64* const anchorStarts = bitsOf(AnchorStarts);
+    quint64* const anchorEnds = bitsOf(AnchorEnds);
+    quint64* const sources = bitsOf(Sources);
+    quint64* const https = bitsOf(Https);
     const char16_t* chars = text.utf16();
     const qsizetype size = text.size();
     qsizetype i = 0;
@@ -50,22 +54,21 @@ EntryMarks::EntryMarks(QStringView text)
         const __m128i f1 = _mm_or_si128(c1, fold);
         const __m128i f2 = _mm_or_si128(c2, fold);
         const __m128i lt = is(c0, '<');
-        const auto add = [at, keep](Bits& bits, __m128i a, __m128i b) {
-            const unsigned found = unsigned(_mm_movemask_epi8(_mm_and_si128(a, b))) & keep;
-            if (found == 0)
-                return;
-            // Sixteen positions may span two words.
-            const qsizetype word = at >> 6;
-            const int shift = int(at & 63);
-            bits[word] |= quint64(found) << shift;
-            if (shift > 48)
-                bits[word + 1] |= quint64(found) >> (64 - shift);
+        // Sixteen positions may span two words; the second gets what the
+        // first cannot hold (nothing while the shift is 48 or less). No
+        // branch: whether a mark is found is as good as random.
+        const qsizetype word = at >> 6;
+        const int shift = int(at & 63);
+        const auto add = [word, shift, keep](quint64* bits, __m128i a, __m128i b) {
+            const quint64 found = unsigned(_mm_movemask_epi8(_mm_and_si128(a, b))) & keep;
+            bits[word] |= found << shift;
+            bits[word + 1] |= found >> 1 >> (63 - shift);
         };
-        add(m_anchorStarts, lt, is(f1, 'a'));
-        add(m_anchorEnds, _mm_and_si128(lt, is(c1, '/')), _mm_and_si128(is(f2, 'a'), is(c3, '>')));
-        add(m_sources, _mm_and_si128(is(f0, 's'), is(f1, 'r')),
+        add(anchorStarts, lt, is(f1, 'a'));
+        add(anchorEnds, _mm_and_si128(lt, is(c1, '/')), _mm_and_si128(is(f2, 'a'), is(c3, '>')));
+        add(sources, _mm_and_si128(is(f0, 's'), is(f1, 'r')),
             _mm_and_si128(is(f2, 'c'), is(c3, '=')));
-        add(m_https, _mm_and_si128(is(c0, 'h'), is(c1, 't')),
+        add(https, _mm_and_si128(is(c0, 'h'), is(c1, 't')),
             _mm_and_si128(is(c2, 't'), is(c3, 'p')));
     };
     // The positions up to the fourth last, where every word fits: sixteen a
@@ -87,23 +90,24 @@ EntryMarks::EntryMarks(QStringView text)
     };
     for (; i + 1 < size; ++i) {
         if (chars[i] == u'<' && at(i + 1, 0x20) == u'a')
-            mark(m_anchorStarts, i);
+            mark(anchorStarts, i);
         if (i + 3 >= size)
             continue;
         if (chars[i] == u'<' && chars[i + 1] == u'/' && at(i + 2, 0x20) == u'a' &&
             chars[i + 3] == u'>')
-            mark(m_anchorEnds, i);
+            mark(anchorEnds, i);
         if (at(i, 0x20) == u's' && at(i + 1, 0x20) == u'r' && at(i + 2, 0x20) == u'c' &&
             chars[i + 3] == u'=')
-            mark(m_sources, i);
+            mark(sources, i);
         if (chars[i] == u'h' && chars[i + 1] == u't' && chars[i + 2] == u't' &&
             chars[i + 3] == u'p')
-            mark(m_https, i);
+            mark(https, i);
     }
 }
 
-qsizetype EntryMarks::next(const Bits& bits, qsizetype from) const
+qsizetype EntryMarks::next(Kind kind, qsizetype from) const
 {
+    const quint64* const bits = m_bits.data() + kind * m_stride;
     qsizetype word = from >> 6;
     if (from < 0 || word >= m_words)
         return -1;

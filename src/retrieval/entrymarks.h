@@ -16,22 +16,23 @@ public:
     explicit EntryMarks(QStringView text);
 
     // The first of each from `from` on, or -1.
-    qsizetype nextAnchorStart(qsizetype from) const { return next(m_anchorStarts, from); }
-    qsizetype nextAnchorEnd(qsizetype from) const { return next(m_anchorEnds, from); }
-    qsizetype nextSource(qsizetype from) const { return next(m_sources, from); }
-    qsizetype nextHttp(qsizetype from) const { return next(m_https, from); }
+    qsizetype nextAnchorStart(qsizetype from) const { return next(AnchorStarts, from); }
+    qsizetype nextAnchorEnd(qsizetype from) const { return next(AnchorEnds, from); }
+    qsizetype nextSource(qsizetype from) const { return next(Sources, from); }
+    qsizetype nextHttp(qsizetype from) const { return next(Https, from); }
 
 private:
-    // One bit a position of the text.
-    using Bits = QVarLengthArray<quint64, 16>;
+    enum Kind { AnchorStarts, AnchorEnds, Sources, Https, Kinds };
 
-    qsizetype next(const Bits& bits, qsizetype from) const;
+    qsizetype next(Kind kind, qsizetype from) const;
+    quint64* bitsOf(Kind kind) { return m_bits.data() + kind * m_stride; }
 
+    // One bit a position of the text for each kind, one kind after the
+    // other, each with a spare word after its last: sixteen marks that
+    // start in a kind's last word may spill into the next word.
     qsizetype m_words;
-    Bits m_anchorStarts;
-    Bits m_anchorEnds;
-    Bits m_sources;
-    Bits m_https;
+    qsizetype m_stride;
+    QVarLengthArray<quint64, Kinds * 17> m_bits;
 };
 
 } // namespace sokuri

@@ -42,6 +42,13 @@ inline unsigned lanesEqual(__m128i block, __m128i fold, __m128i wanted)
 #endif
 
 #if defined(__SSE2__)
+// The byte in all sixteen lanes, built from a register: the compiler's way
+// for a narrower variable stores it and loads it wider, which stalls.
+inline __m128i byteInAllLanes(unsigned byte)
+{
+    return _mm_shuffle_epi32(_mm_cvtsi32_si128(int((byte & 0xFF) * 0x01010101u)), 0);
+}
+
 // One bit a lane for sixteen lanes: the lanes of two blocks of eight where
 // each of them is set (all ones) in both of its masks.
 inline unsigned sixteenLanes(__m128i low, __m128i high)
@@ -162,10 +169,10 @@ inline qsizetype findPattern(QStringView text, const char16_t* pattern, const ch
     // saturate to 0x00 or 0xFF, which match neither), so one test takes
     // sixteen starts.
     if (first >= 1 && first <= 0xFE && final >= 1 && final <= 0xFE && last - i + 1 >= 2 * Lanes) {
-        const __m128i firstBytes = _mm_set1_epi8(char(first));
-        const __m128i finalBytes = _mm_set1_epi8(char(final));
-        const __m128i firstFoldBytes = _mm_set1_epi8(char(firstFold));
-        const __m128i finalFoldBytes = _mm_set1_epi8(char(finalFold));
+        const __m128i firstBytes = byteInAllLanes(first);
+        const __m128i finalBytes = byteInAllLanes(final);
+        const __m128i firstFoldBytes = byteInAllLanes(firstFold);
+        const __m128i finalFoldBytes = byteInAllLanes(finalFold);
         const auto narrowed = [&](qsizetype at) {
             return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
         };
@@ -297,37 +304,77 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
         };
         return marker.size() >= 2 && inByte(marker.front()) && inByte(marker.back());
     };
+    const qsizetype size = text.size();
+    const qsizetype longer = std::max(first.size(), second.size());
+    const qsizetype shorter = std::min(first.size(), second.size());
     // Sixteen starts a step while the longer marker fits after all of them.
-    const qsizetype lastStep = text.size() - std::max(first.size(), second.size()) - 15;
-    if (i <= lastStep && narrows(first) && narrows(second)) {
+    const qsizetype lastStep = size - longer - 15;
+    if (lastStep >= 0 && narrows(first) && narrows(second)) {
         const char16_t* chars = text.utf16();
         const auto narrowed = [chars](qsizetype at) {
             return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
         };
-        const auto bytes = [](QChar c) {
-            return _mm_set1_epi8(char(c.unicode()));
+        const __m128i firstHead = byteInAllLanes(first.front().unicode());
+        const __m128i firstTail = byteInAllLanes(first.back().unicode());
+        const __m128i secondHead = byteInAllLanes(second.front().unicode());
+        const __m128i secondTail = byteInAllLanes(second.back().unicode());
+        // Where a marker may start among the sixteen starts at `at`.
+        const auto candidates = [&](qsizetype at, QStringView marker, __m128i head, __m128i tail) {
+            return _mm_and_si128(_mm_cmpeq_epi8(narrowed(at), head),
+                                 _mm_cmpeq_epi8(narrowed(at + marker.size() - 1), tail));
         };
-        const __m128i firstHead = bytes(first.front());
-        const __m128i firstTail = bytes(first.back());
-        const __m128i secondHead = bytes(second.front());
-        const __m128i secondTail = bytes(second.back());
-        for (; i <= lastStep; i += 2 * Lanes) {
-            const __m128i heads = narrowed(i);
-            const __m128i candidates = _mm_or_si128(
-                _mm_and_si128(_mm_cmpeq_epi8(heads, firstHead),
-                              _mm_cmpeq_epi8(narrowed(i + first.size() - 1), firstTail)),
-                _mm_and_si128(_mm_cmpeq_epi8(heads, secondHead),
-                              _mm_cmpeq_epi8(narrowed(i + second.size() - 1), secondTail)));
-            for (unsigned mask = unsigned(_mm_movemask_epi8(candidates)); mask != 0;
+        // The first of the sixteen starts at `at` in keep (one bit a start)
+        // where either marker stands, or -1; with shorterOnly, only the
+        // shorter marker is looked for (the longer one would not fit).
+        // Whether marker stands at start (markers are short: no call for
+        // this).
+        const auto standsAt = [chars](qsizetype start, QStringView marker) {
+            const char16_t* m = marker.utf16();
+            for (qsizetype j = 0; j < marker.size(); ++j) {
+                if (chars[start + j] != m[j])
+                    return false;
+            }
+            return true;
+        };
+        const auto step = [&](qsizetype at, unsigned keep, bool shorterOnly)
+                              __attribute__((always_inline))
+                                  ->qsizetype
+        {
+            const bool withFirst = !shorterOnly || first.size() == shorter;
+            const bool withSecond = !shorterOnly || (!withFirst && second.size() == shorter);
+            __m128i both = _mm_setzero_si128();
+            if (withFirst)
+                both = candidates(at, first, firstHead, firstTail);
+            if (withSecond)
+                both = _mm_or_si128(both, candidates(at, second, secondHead, secondTail));
+            for (unsigned mask = unsigned(_mm_movemask_epi8(both)) & keep; mask != 0;
                  mask &= mask - 1) {
-                const qsizetype at = i + std::countr_zero(mask);
-                if (text.sliced(at, first.size()) == first)
-                    return at;
-                if (text.sliced(at, second.size()) == second) {
+                const qsizetype start = at + std::countr_zero(mask);
+                if (withFirst && standsAt(start, first))
+                    return start;
+                if (withSecond && standsAt(start, second)) {
                     isSecond = true;
-                    return at;
+                    return start;
                 }
             }
+            return -1;
+        };
+        for (; i <= lastStep; i += 2 * Lanes) {
+            if (const qsizetype found = step(i, 0xFFFF, false); found >= 0)
+                return found;
+        }
+        // The starts left, where the shorter marker may still fit: the last
+        // sixteen starts of the longer one, then those of the shorter one,
+        // each without the starts already looked at.
+        if (longer - shorter <= 2 * Lanes) {
+            const auto startsFrom = [](qsizetype at, qsizetype start) {
+                const qsizetype skipped = start - at;
+                return skipped <= 0 ? 0xFFFFu : skipped >= 16 ? 0u : 0xFFFFu & (~0u << skipped);
+            };
+            if (const qsizetype found = step(lastStep, startsFrom(lastStep, i), false); found >= 0)
+                return found;
+            const qsizetype lastShorter = size - shorter - 15;
+            return step(lastShorter, startsFrom(lastShorter, std::max(i, lastStep + 16)), true);
         }
     }
 #endif
