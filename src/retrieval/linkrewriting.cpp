@@ -149,21 +149,6 @@ QString unwrappedAddress(QStringView link, QStringView param, QStringView base64
     return {};
 }
 
-// A character that ends the host of an address: its path, port, query or
-// fragment, the end of the attribute value or of the tag.
-bool endsHost(QChar c)
-{
-    // Looked up for every character of a host: one table of the ASCII
-    // characters.
-    static constexpr auto ends = [] {
-        std::array<bool, 128> table{};
-        for (const char16_t e : std::u16string_view(u"/:\"'<>?#\\ \t\r\n"))
-            table[e] = true;
-        return table;
-    }();
-    return c.unicode() < 128 && ends[c.unicode()];
-}
-
 // The site of the title link: the host of its first "http://" or "https://"
 // address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host
 // unchanged when its first label is a number (a numeric address). Empty

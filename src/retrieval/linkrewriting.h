@@ -7,15 +7,30 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <string_view>
+
 namespace sokuri {
 
 // The first "http://" or "https://" in text, or -1, and the length of that
 // prefix; with anyCase, the prefixes in any letter case.
 qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase);
 
+// The ASCII characters that end the host of an address (see endsHost).
+inline constexpr auto HostEnds = [] {
+    std::array<bool, 128> table{};
+    for (const char16_t e : std::u16string_view(u"/:\"'<>?#\\ \t\r\n"))
+        table[e] = true;
+    return table;
+}();
+
 // A character that ends the host of an address: its path, port, query or
-// fragment, the end of the attribute value or of the tag.
-bool endsHost(QChar c);
+// fragment, the end of the attribute value or of the tag. Looked up for
+// every character of a host: one table of the ASCII characters.
+inline bool endsHost(QChar c)
+{
+    return c.unicode() < 128 && HostEnds[c.unicode()];
+}
 
 // The site of the title link: the host of its first "http://" or "https://"
 // address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host

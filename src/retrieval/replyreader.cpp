@@ -101,16 +101,27 @@ bool holdsBaseAddress(QByteArrayView bytes)
     const __m128i fold = _mm_set1_epi8(0x20);
     const __m128i first = _mm_set1_epi8('b');
     const __m128i final = _mm_set1_epi8('=');
-    for (; i + 15 <= last; i += 16) {
+    const auto sixteenStarts = [&](qsizetype at, unsigned keep) {
         const __m128i heads =
-            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), fold);
-        const __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + length - 1));
-        for (unsigned mask = unsigned(_mm_movemask_epi8(
-                 _mm_and_si128(_mm_cmpeq_epi8(heads, first), _mm_cmpeq_epi8(tails, final))));
+            _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at)), fold);
+        const __m128i tails =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + at + length - 1));
+        for (unsigned mask =
+                 keep & unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(heads, first),
+                                                                 _mm_cmpeq_epi8(tails, final))));
              mask != 0; mask &= mask - 1) {
-            if (matchesAt(i + std::countr_zero(mask)))
+            if (matchesAt(at + std::countr_zero(mask)))
                 return true;
         }
+        return false;
+    };
+    if (last >= 15) {
+        for (; i + 15 <= last; i += 16) {
+            if (sixteenStarts(i, 0xFFFF))
+                return true;
+        }
+        // The last sixteen starts, those already looked at masked off.
+        return i <= last && sixteenStarts(last - 15, 0xFFFFu & (~0u << (i - (last - 15))));
     }
 #endif
     for (; i <= last; ++i) {

@@ -141,6 +141,12 @@ TEST_P(ReplyCharsets, BaseAddressesAreTakenFromTheReplyLines)
          u"http://one.example/"_s}};
     if (charset == u"iso-2022-jp")
         lines.append({"<bas\x1B(Be href=\"http://two.example/\">\r\n", u"http://two.example/"_s});
+    // The words at every place up to the line's end, the address before
+    // them: the line's first address is the base address.
+    for (int pad = 0; pad < 40; ++pad)
+        lines.append(
+            {"<a href=\"http://three.example/\">" + QByteArray(pad, 'x') + "<base href=\r\n",
+             u"http://three.example/"_s});
     for (const auto& [line, base] : lines) {
         PluginSlot slot = lineSlot(charset);
         SlotState state;
