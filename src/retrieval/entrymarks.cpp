@@ -25,7 +25,10 @@ EntryMarks::EntryMarks(QStringView text)
     , m_stride(m_words + 1)
     , m_bits(Kinds * m_stride)
 {
-    std::fill(m_bits.begin(), m_bits.end(), quint64(0));
+    // Zeroed here rather than by a call of memset: the buffer is a few
+    // words.
+    for (quint64& word : m_bits)
+        word = 0;
     quint64* const anchorStarts = bitsOf(AnchorStarts);
     quint64* const anchorEnds = bitsOf(AnchorEnds);
     quint64* const sources = bitsOf(Sources);

@@ -2,6 +2,7 @@
 
 #include "retrieval/base64link.h"
 #include "retrieval/characterreferences.h"
+#include "retrieval/charcopy.h"
 #include "retrieval/relevancefigure.h"
 #include "retrieval/textsearch.h"
 
@@ -180,11 +181,11 @@ QString siteFrom(QStringView text, qsizetype s)
     for (qsizetype dot = labelEnd - 1; dot >= 0; --dot) {
         if (chars[dot] != u'.')
             continue;
-        out = std::copy(chars + dot + 1, chars + labelEnd, out);
+        out = copyChars(chars + dot + 1, labelEnd - dot - 1, out);
         *out++ = u'.';
         labelEnd = dot;
     }
-    std::copy(chars, chars + labelEnd, out);
+    copyChars(chars, labelEnd, out);
     return site;
 }
 
@@ -289,14 +290,14 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const EntryMark
     qsizetype copied = 0;
     for (const Edit& edit : edits) {
         if (edit.at > copied) {
-            out = std::copy(text.begin() + copied, text.begin() + edit.at, out);
+            out = copyChars(text.begin() + copied, edit.at - copied, out);
             copied = edit.at;
         }
-        out = std::copy(edit.insert.begin(), edit.insert.end(), out);
+        out = copyChars(edit.insert.begin(), edit.insert.size(), out);
         copied = std::max(copied, edit.at + edit.skip);
     }
     if (copied < text.size())
-        out = std::copy(text.begin() + copied, text.end(), out);
+        out = copyChars(text.begin() + copied, text.size() - copied, out);
     rewritten.truncate(out - rewritten.constData());
     return rewritten;
 }
