@@ -16,6 +16,49 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// Spaces trimmed at both ends, as TrimSpaces does.
+QStringView trimmedOfSpaces(QStringView view)
+{
+    qsizetype end = view.size();
+    while (end > 0 && view[end - 1] == u' ')
+        --end;
+    qsizetype begin = 0;
+    while (begin < end && view[begin] == u' ')
+        ++begin;
+    return view.sliced(begin, end - begin);
+}
+
+// Whether text holds none of the characters that textOutsideTags drops or
+// reads as markup: no tag ("<", ">"), no tab or line break and no character
+// reference ("&"). Such a text is the anchor's text as it stands.
+bool isPlainText(QStringView text)
+{
+    const char16_t* chars = text.utf16();
+    const qsizetype size = text.size();
+    const auto special = [](char16_t c) {
+        return c == u'<' || c == u'>' || c == u'&' || c == u'\t' || c == u'\n' || c == u'\r';
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const auto is = [](__m128i block, char16_t c) {
+        return _mm_cmpeq_epi16(block, _mm_set1_epi16(short(c)));
+    };
+    for (; i + Lanes <= size; i += Lanes) {
+        const __m128i block = loadLanes(chars + i);
+        const __m128i found = _mm_or_si128(
+            _mm_or_si128(_mm_or_si128(is(block, u'<'), is(block, u'>')), is(block, u'&')),
+            _mm_or_si128(_mm_or_si128(is(block, u'\t'), is(block, u'\n')), is(block, u'\r')));
+        if (_mm_movemask_epi8(found) != 0)
+            return false;
+    }
+#endif
+    for (; i < size; ++i) {
+        if (special(chars[i]))
+            return false;
+    }
+    return true;
+}
+
 // The characters of an anchor element outside its tags, without tabs and
 // line breaks, character references decoded, trimmed of spaces.
 QString textOutsideTags(QStringView anchor)
@@ -80,16 +123,10 @@ QString textOutsideTags(QStringView anchor)
         decoded = DecodeCharacterReferences(view);
         view = decoded;
     }
-    // Spaces trimmed at both ends, as TrimSpaces does.
-    qsizetype end = view.size();
-    while (end > 0 && view[end - 1] == u' ')
-        --end;
-    qsizetype begin = 0;
-    while (begin < end && view[begin] == u' ')
-        ++begin;
-    if (begin == end)
+    view = trimmedOfSpaces(view);
+    if (view.isEmpty())
         return {};
-    return view.sliced(begin, end - begin).toString();
+    return view.toString();
 }
 
 // Finds the anchor tags of one text at ascending positions: "<a href" in any
@@ -229,7 +266,13 @@ QStringView titleAnchor(QStringView text, const AnchorTags& tags, QStringView ti
         if (w < 0)
             break;
         const QStringView anchor = text.sliced(v, w + 4 - v);
-        title = textOutsideTags(anchor);
+        // Most titles are plain text between the tag and its "</a>": then
+        // they are that text, trimmed of spaces.
+        const qsizetype inside = tag->end + 1;
+        if (inside <= w && isPlainText(text.sliced(inside, w - inside)))
+            title = trimmedOfSpaces(text.sliced(inside, w - inside)).toString();
+        else
+            title = textOutsideTags(anchor);
         if (!title.isEmpty())
             return anchor;
         s = w;

@@ -209,6 +209,33 @@ TEST_F(Extraction, TitleComesFromTheFirstAnchorWithText)
     EXPECT_EQ(entry(uR"(<a href="/x"><img src="/i.gif" alt=""></a>)"_s).title, QString());
 }
 
+// Titles of plain text and titles with what is dropped or decoded in them,
+// the special character early, late or in the last characters.
+TEST_F(Extraction, TitleTextAsItStandsOrWithItsMarkupDropped)
+{
+    const struct
+    {
+        const char16_t* entry;
+        const char16_t* title;
+    } cases[] = {
+        {uR"(<a href="/x">  Kyoto ryokan guide  </a>)", u"Kyoto ryokan guide"},
+        {uR"(<a href="/x">A&amp;B</a>)", u"A&B"},
+        {uR"(<a href="/x">Kyoto ryokan guide&amp;</a>)", u"Kyoto ryokan guide&"},
+        {uR"(<a href="/x">A&amp;B guide</a>)", u"A&B guide"},
+        {uR"(<a href="/x">a>b</a>)", u"ab"},
+        {uR"(<a href="/x">more > less</a>)", u"more  less"},
+        {u"<a href=\"/x\">line\nbreak and\ttab\r</a>", u"linebreak andtab"},
+        {u"<a href=\"/x\">\u0001kept</a>", u"\u0001kept"},
+        {uR"(<a href="/x">京都の<b>旅館</b></a>)", u"京都の旅館"},
+        {uR"(<a href="/x">   </a> <a href="/y">Next</a>)", u"Next"},
+        {uR"(<a href="/x"></a><a href="/y">Next</a>)", u"Next"},
+        {uR"(<a href=x</a> T</a>)", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(entry(QString::fromUtf16(c.entry)).title, QString::fromUtf16(c.title))
+            << QString::fromUtf16(c.entry).toStdString();
+}
+
 TEST_F(Extraction, RelevanceIsScaledSoTheFirstEntryShowsHundred)
 {
     const auto score = [](const char16_t* figure) -> QString {
