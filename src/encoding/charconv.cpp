@@ -132,6 +132,17 @@ qsizetype decodeJisInto(const uchar* b, qsizetype size, QChar* out)
             if (run == AsciiRun)
                 continue;
         }
+        if (kanji) {
+            // A run of kanji-mode pairs of printable seven-bit bytes (the
+            // Japanese text between the escapes) is looked up in the EUC-JP
+            // table at once: the arithmetic below gives the same characters.
+            while (i <= last - 1 && uchar(b[i] - 0x21) < 0x5E && uchar(b[i + 1] - 0x21) < 0x5E) {
+                *d++ = QChar(euc[b[i] << 7 | b[i + 1]]);
+                i += 2;
+            }
+            if (i > last - 1)
+                break;
+        }
         if (b[i] == Esc) {
             if (b[i + 1] == '$') {
                 if (i + 2 > last)

@@ -206,6 +206,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         LineCase{"Kanji", bytes({Esc, '$', 'B', 0x30, 0x21, Esc, '(', 'B', 0x0D, 0x0A}),
                  u"亜\r\n"_s},
+        LineCase{"KanjiRunThenAControl",
+                 bytes({Esc, '$', 'B', 0x30, 0x21, 0x30, 0x22, 0x7E, 0x7E, 0x0D, 0x0A}),
+                 u"亜唖\uFFFD\r\n"_s},
         LineCase{"EscapeBeforeFinalByte", bytes({0x41, Esc, '(', 'B', 0x0A}), u"A\n"_s},
         LineCase{"EscapeAtTheEnd", bytes({0x41, Esc, '(', 'B'}), u"A"_s},
         LineCase{"RomanEscape", bytes({Esc, '$', 'B', 0x30, 0x21, Esc, '(', 'J', 0x30, 0x0A}),
