@@ -319,7 +319,8 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
         const __m128i secondHead = byteInAllLanes(second.front().unicode());
         const __m128i secondTail = byteInAllLanes(second.back().unicode());
         // Where a marker may start among the sixteen starts at `at`.
-        const auto candidates = [&](qsizetype at, QStringView marker, __m128i head, __m128i tail) {
+        const auto candidates = [&](qsizetype at, QStringView marker, __m128i head,
+                                    __m128i tail) __attribute__((always_inline)) {
             return _mm_and_si128(_mm_cmpeq_epi8(narrowed(at), head),
                                  _mm_cmpeq_epi8(narrowed(at + marker.size() - 1), tail));
         };
