@@ -41,41 +41,58 @@ QString DecodeReplyLine(QStringView charset, QByteArrayView line)
     return text;
 }
 
-bool DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
+namespace {
+
+// Decodes line into room, which keeps its size from line to line (it only
+// grows, to the longest line's), and returns the length of the text at its
+// start; asciiAsBytes as DecodeReplyLine returns it.
+qsizetype decodeIntoRoom(QStringView charset, QByteArrayView line, QString& room,
+                         bool& asciiAsBytes)
 {
+    asciiAsBytes = false;
     const LineCharset kind = lineCharsetOf(charset);
-    // The buffer keeps its room from line to line.
-    text.resize(kind == LineCharset::None ? 0 : line.size());
-    QChar* out = text.data();
+    if (kind == LineCharset::None)
+        return 0;
+    if (room.size() < line.size())
+        room.resize(line.size());
+    QChar* out = room.data();
     const std::string_view bytes(line.data(), size_t(line.size()));
     qsizetype length = 0;
     switch (kind) {
     case LineCharset::Jis:
-        text.truncate(DecodeJisInto(line, out));
         // Escapes of ISO-2022-JP vanish between the characters around them.
-        return false;
+        return DecodeJisInto(line, out);
     case LineCharset::Euc:
         length = DecodeEucInto(line, out);
         break;
     case LineCharset::Sjis:
         length = cp932::decodeInto(line, out);
         if (length < 0) {
-            text = cp932::decodeWithConverter(line);
-            return false;
+            room = cp932::decodeWithConverter(line);
+            return room.size();
         }
         break;
     case LineCharset::Utf8:
         length = Utf8TextInto(bytes, out);
         if (length < 0) {
-            text = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
-            return false;
+            room = QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+            return room.size();
         }
         break;
     case LineCharset::None:
         break;
     }
-    text.truncate(length);
-    return true;
+    asciiAsBytes = true;
+    return length;
+}
+
+} // namespace
+
+bool DecodeReplyLine(QStringView charset, QByteArrayView line, QString& text)
+{
+    bool asciiAsBytes = false;
+    text.truncate(decodeIntoRoom(charset, line, text, asciiAsBytes));
+    return asciiAsBytes;
 }
 
 namespace {
@@ -134,9 +151,11 @@ bool holdsBaseAddress(QByteArrayView bytes)
 // Decodes one complete line, its bytes with CR LF at the end, and reads it.
 void readLine(PluginSlot& slot, SlotState& state, QByteArrayView line, QList<ResultRow>& rows)
 {
-    const bool asciiAsBytes = DecodeReplyLine(slot.ResultCharset, line, state.LineText);
-    if (!state.LineText.isEmpty())
-        ProcessLine(slot, state, state.LineText, rows, !asciiAsBytes || holdsBaseAddress(line));
+    bool asciiAsBytes = false;
+    const qsizetype length = decodeIntoRoom(slot.ResultCharset, line, state.LineText, asciiAsBytes);
+    if (length > 0)
+        ProcessLine(slot, state, QStringView(state.LineText).first(length), rows,
+                    !asciiAsBytes || holdsBaseAddress(line));
 }
 
 // The carried line is complete: it gains CR LF and is read.

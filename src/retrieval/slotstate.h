@@ -11,7 +11,8 @@ struct SlotState
 {
     // Bytes of the current, unfinished reply line.
     QByteArray CarryBytes;
-    // The text of the line being read, its buffer kept from line to line.
+    // Room for the text of the line being read, kept from line to line: the
+    // text is at its start, and its size that of the longest line yet.
     QString LineText;
     // Marker state of the result extraction.
     bool InList = false;
