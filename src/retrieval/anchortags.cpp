@@ -208,8 +208,8 @@ private:
         lastFrom_ = from;
         lastHref_ = -1;
         const QStringView tag = text_.first(tagEnd);
-        for (qsizetype h = findNoCase(tag, "href="_L1, from); h >= 0;
-             h = findNoCase(tag, "href="_L1, h + 1)) {
+        static constexpr NoCaseWord Href("href="_L1);
+        for (qsizetype h = findNoCase(tag, Href, from); h >= 0; h = findNoCase(tag, Href, h + 1)) {
             const QChar before = text_[h - 1];
             if (isBlank(before) || before == u'"' || before == u'\'') {
                 lastHref_ = h + 4;

@@ -108,19 +108,4 @@ EntryMarks::EntryMarks(QStringView text)
     }
 }
 
-qsizetype EntryMarks::next(Kind kind, qsizetype from) const
-{
-    const quint64* const bits = m_bits.data() + kind * m_stride;
-    qsizetype word = from >> 6;
-    if (from < 0 || word >= m_words)
-        return -1;
-    quint64 found = bits[word] & (~quint64(0) << (from & 63));
-    while (found == 0) {
-        if (++word == m_words)
-            return -1;
-        found = bits[word];
-    }
-    return word * 64 + std::countr_zero(found);
-}
-
 } // namespace sokuri

@@ -4,6 +4,8 @@
 #include <QVarLengthArray>
 #include <QtGlobal>
 
+#include <bit>
+
 namespace sokuri {
 
 // Where one entry holds the words that its row is read by, found in one pass
@@ -24,7 +26,20 @@ public:
 private:
     enum Kind { AnchorStarts, AnchorEnds, Sources, Https, Kinds };
 
-    qsizetype next(Kind kind, qsizetype from) const;
+    qsizetype next(Kind kind, qsizetype from) const
+    {
+        const quint64* const bits = m_bits.data() + kind * m_stride;
+        qsizetype word = from >> 6;
+        if (from < 0 || word >= m_words)
+            return -1;
+        quint64 found = bits[word] & (~quint64(0) << (from & 63));
+        while (found == 0) {
+            if (++word == m_words)
+                return -1;
+            found = bits[word];
+        }
+        return word * 64 + std::countr_zero(found);
+    }
     quint64* bitsOf(Kind kind) { return m_bits.data() + kind * m_stride; }
 
     // One bit a position of the text for each kind, one kind after the

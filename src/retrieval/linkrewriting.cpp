@@ -219,6 +219,7 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const EntryMark
                        const PluginSlot& slot, const QString* whole)
 {
     static const QString target = u" target=\"_sokuri\""_s;
+    static constexpr NoCaseWord Target("target"_L1);
     const QString& baseUrl = slot.BaseUrl;
     Edits edits;
     // The unwrapped addresses that edits insert, kept while the edits use them.
@@ -230,7 +231,7 @@ QString rewrittenEntry(QStringView text, const AnchorTags& tags, const EntryMark
     // another's tag) share one search.
     qsizetype tagEnd = -1;
     auto nextTarget = NextMatch(
-        [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), "target"_L1, p); });
+        [&text, &tagEnd](qsizetype p) { return findNoCase(text.first(tagEnd), Target, p); });
     // A quoted link ends at its quote; one that holds "<" is none. So the
     // links that are unwrapped never overlap, and each character is looked
     // at once.

@@ -250,22 +250,38 @@ inline qsizetype findPattern(QStringView text, const char16_t* pattern, const ch
     return -1;
 }
 
+// A lower-case ASCII word of up to sixteen letters, prepared once for
+// findNoCase: its characters and the case bit of each letter.
+struct NoCaseWord
+{
+    static constexpr qsizetype Most = 16;
+    char16_t pattern[Most] = {};
+    char16_t folds[Most] = {};
+    qsizetype length = 0;
+
+    constexpr explicit NoCaseWord(QLatin1StringView word)
+        : length(std::min(word.size(), Most))
+    {
+        for (qsizetype j = 0; j < length; ++j) {
+            pattern[j] = char16_t(uchar(word.data()[j]));
+            folds[j] = pattern[j] >= u'a' && pattern[j] <= u'z' ? 0x20 : 0;
+        }
+    }
+};
+
 // Finds the lower-case ASCII word in text from `from` on, ASCII letters
 // compared without regard to case. This gives the positions that a search in
 // a copy of text lower-cased letter by letter would give, without making the
 // copy; every word searched this way is ASCII and short.
+inline qsizetype findNoCase(QStringView text, const NoCaseWord& word, qsizetype from)
+{
+    return findPattern(text, word.pattern, word.folds, word.length, from);
+}
+
 inline qsizetype findNoCase(QStringView text, QLatin1StringView word, qsizetype from)
 {
-    constexpr qsizetype most = 16;
-    Q_ASSERT(word.size() <= most);
-    char16_t pattern[most];
-    char16_t folds[most];
-    const qsizetype length = std::min(word.size(), most);
-    for (qsizetype j = 0; j < length; ++j) {
-        pattern[j] = char16_t(word[j].unicode());
-        folds[j] = pattern[j] >= u'a' && pattern[j] <= u'z' ? 0x20 : 0;
-    }
-    return findPattern(text, pattern, folds, length, from);
+    Q_ASSERT(word.size() <= NoCaseWord::Most);
+    return findNoCase(text, NoCaseWord(word), from);
 }
 
 inline constexpr qsizetype IniValueCharacters = 1023;
@@ -319,14 +335,12 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
         const __m128i secondHead = byteInAllLanes(second.front().unicode());
         const __m128i secondTail = byteInAllLanes(second.back().unicode());
         // Where a marker may start among the sixteen starts at `at`.
-        const auto candidates = [&](qsizetype at, QStringView marker, __m128i head,
-                                    __m128i tail) __attribute__((always_inline)) {
+        const auto candidates = [&](qsizetype at, QStringView marker, __m128i head, __m128i tail)
+            __attribute__((always_inline))
+        {
             return _mm_and_si128(_mm_cmpeq_epi8(narrowed(at), head),
                                  _mm_cmpeq_epi8(narrowed(at + marker.size() - 1), tail));
         };
-        // The first of the sixteen starts at `at` in keep (one bit a start)
-        // where either marker stands, or -1; with shorterOnly, only the
-        // shorter marker is looked for (the longer one would not fit).
         // Whether marker stands at start (markers are short: no call for
         // this).
         const auto standsAt = [chars](qsizetype start, QStringView marker) {
@@ -337,9 +351,11 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
             }
             return true;
         };
+        // The first of the sixteen starts at `at` in keep (one bit a start)
+        // where either marker stands, or -1; with shorterOnly, only the
+        // shorter marker is looked for (the longer one would not fit).
         const auto step = [&](qsizetype at, unsigned keep, bool shorterOnly)
-                              __attribute__((always_inline))
-                                  ->qsizetype
+            __attribute__((always_inline))
         {
             const bool withFirst = !shorterOnly || first.size() == shorter;
             const bool withSecond = !shorterOnly || (!withFirst && second.size() == shorter);
@@ -358,7 +374,7 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
                     return start;
                 }
             }
-            return -1;
+            return qsizetype(-1);
         };
         for (; i <= lastStep; i += 2 * Lanes) {
             if (const qsizetype found = step(i, 0xFFFF, false); found >= 0)
