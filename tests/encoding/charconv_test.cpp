@@ -106,6 +106,18 @@ TEST_F(Jisx0208, DecodeJisGivesTheCharacter)
     }
 }
 
+// Every position in one kanji-mode run, as Japanese text comes.
+TEST_F(Jisx0208, DecodeJisGivesEveryCharacterOfARun)
+{
+    QByteArray line = "\x1B$B";
+    QString text;
+    for (const Position& p : positions) {
+        line += p.jis;
+        text += p.character;
+    }
+    EXPECT_EQ(DecodeJis(QByteArray(line + "\x1B(B" + CrLf)), text + u"\r\n"_s);
+}
+
 TEST_F(Jisx0208, CodePage932DecodesTheShiftJisCode)
 {
     for (const Position& p : positions) {

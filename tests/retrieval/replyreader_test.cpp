@@ -129,6 +129,24 @@ TEST_P(ReplyCharsets, JapaneseLinesDecodeWholeOrInOneBytePieces)
     EXPECT_EQ(linesOf(charset, pieces), expected);
 }
 
+// The slot's line buffer keeps the room of its longest line: a shorter line
+// after it is read alone, nothing of the longer one after its end, in one
+// arrival and in arrivals of a line each.
+TEST_P(ReplyCharsets, AShorterLineAfterALongerOneIsReadAlone)
+{
+    const auto [pluginCharset, qtCharset] = GetParam();
+    const QStringList lines = {u"京都の旅館と庭園の案内、季節の料理と宿のご紹介\r\n"_s, u"宿\r\n"_s,
+                               u"<a href=\"/x\">庭</a>\r\n"_s, u"b\r\n"_s};
+    QList<QByteArray> arrivals;
+    for (const QString& line : lines)
+        arrivals.append(encodeWithQt(line, qtCharset));
+    QStringList expected = lines;
+    expected[2] = u"<a href=\"http://h/x\" target=\"_sokuri\">庭</a>\r\n"_s;
+    const QString charset = QString::fromLatin1(pluginCharset);
+    EXPECT_EQ(linesOf(charset, {arrivals.join()}), expected);
+    EXPECT_EQ(linesOf(charset, arrivals), expected);
+}
+
 // A base address in a reply line is taken in every character set, in a
 // line of Japanese text and in one whose bytes break the words up (an
 // escape of ISO-2022-JP between two letters of "base").
