@@ -275,6 +275,8 @@ struct NoCaseWord
 // copy; every word searched this way is ASCII and short.
 inline qsizetype findNoCase(QStringView text, const NoCaseWord& word, qsizetype from)
 {
+    if (word.length > 0 && std::max<qsizetype>(from, 0) > text.size() - word.length)
+        return -1;
     return findPattern(text, word.pattern, word.folds, word.length, from);
 }
 
@@ -295,6 +297,10 @@ inline qsizetype findExact(QStringView text, QStringView marker, qsizetype from)
         return from;
     if (length == 1)
         return findChar(text, marker.front(), from);
+    // No room left for the marker (the line's end after an entry, most
+    // often): told here, without the call.
+    if (std::max<qsizetype>(from, 0) > text.size() - length)
+        return -1;
     // Markers are plugin values of at most 1023 bytes, so no longer in
     // characters; longer ones come only from callers other than a plugin.
     static constexpr char16_t noFolds[IniValueCharacters] = {};
