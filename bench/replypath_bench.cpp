@@ -22,6 +22,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -71,6 +72,15 @@ void readReply(benchmark::State& st, const QByteArray& bytes, const PluginSlot& 
     st.SetBytesProcessed(st.iterations() * bytes.size());
     st.counters["entries"] = double(found);
     st.counters["bytes"] = double(bytes.size());
+}
+
+// The least of the repetitions' figures: with times, the fastest repetition,
+// which shows the code's own speed on a machine whose other work only ever
+// slows it down. (The rates of this statistic are the least too; the report
+// takes the fastest rate from the bytes and the fastest time.)
+double fastest(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
 
 // The encoded pages by character set and size, made once: the benchmark
@@ -159,10 +169,14 @@ int main(int argc, char** argv)
         for (const qint64 size : {100'000, 1'000'000, 10'000'000}) {
             const std::string name =
                 "BM_ReplyPath/" + charset.toStdString() + "/" + std::to_string(size);
-            benchmark::RegisterBenchmark(name.c_str(), [charset, size](benchmark::State& st) {
-                const EncodedPage& page = encodedPage(charset, size);
-                readReply(st, page.bytes, PageSlot(charset), page.entries);
-            })->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(name.c_str(),
+                                         [charset, size](benchmark::State& st) {
+                                             const EncodedPage& page = encodedPage(charset, size);
+                                             readReply(st, page.bytes, PageSlot(charset),
+                                                       page.entries);
+                                         })
+                ->Unit(benchmark::kMillisecond)
+                ->ComputeStatistics("best", fastest);
         }
     }
     // Today's large engines: whole result lists on lines of about 100 KB.
@@ -187,9 +201,11 @@ int main(int argc, char** argv)
         }
         const QByteArray bytes = file.readAll();
         const QString charset = QString::fromStdString(options.charset);
-        benchmark::RegisterBenchmark("BM_ReplyPathFile", [bytes, charset](benchmark::State& st) {
-            readReply(st, bytes, PageSlot(charset), 0);
-        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(
+            "BM_ReplyPathFile",
+            [bytes, charset](benchmark::State& st) { readReply(st, bytes, PageSlot(charset), 0); })
+            ->Unit(benchmark::kMillisecond)
+            ->ComputeStatistics("best", fastest);
     }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
