@@ -1,24 +1,17 @@
 #include "encoding/charconv.h"
 
+#include "encoding/asciirun.h"
 #include "encoding/codepage932.h"
 
 #include <QChar>
 
 #include <array>
-#include <bit>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace sokuri {
 
 namespace {
 
 constexpr uchar Esc = 0x1B;
-
-// The bytes that one step of the ASCII widening below takes.
-constexpr qsizetype AsciiRun = 16;
 
 // JIS X 0208 row/cell bytes to the Shift_JIS code. The arithmetic is kept
 // exactly as it stands for any byte values (the ISO-2022-JP decoder feeds it
@@ -87,30 +80,6 @@ const std::array<char16_t, EucPairs>& eucTable()
 const uchar* bytesOf(QByteArrayView view)
 {
     return reinterpret_cast<const uchar*>(view.data());
-}
-
-// Pages are mostly ASCII markup: where SSE2 is at hand, a run of ASCII bytes
-// is widened sixteen at a time. Writes sixteen characters at out (room the
-// callers have: their output holds one character a byte and the run lies
-// within the line) and returns how many of them are ASCII, up to the first
-// byte that is not, or that is also special (stop, 0 for none); from that
-// byte on the caller goes on one byte at a time.
-qsizetype widenAsciiRun(const uchar* bytes, QChar* out, [[maybe_unused]] uchar stop)
-{
-#if defined(__SSE2__)
-    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
-    unsigned mask = unsigned(_mm_movemask_epi8(block));
-    if (stop != 0)
-        mask |= unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, _mm_set1_epi8(char(stop)))));
-    const __m128i zero = _mm_setzero_si128();
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-    return mask == 0 ? AsciiRun : std::countr_zero(mask);
-#else
-    Q_UNUSED(bytes);
-    Q_UNUSED(out);
-    return 0;
-#endif
 }
 
 // Decodes a line by the ISO-2022-JP rules into out, which has room for one

@@ -1,5 +1,7 @@
 #include "encoding/codepage932.h"
 
+#include "encoding/asciirun.h"
+
 #include <QtGlobal>
 
 #include <unicode/ucnv.h>
@@ -8,12 +10,7 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <memory>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // What ICU's "windows-31j" gives where the Microsoft table is silent or odd,
 // and what this file does about it:
@@ -319,21 +316,14 @@ qsizetype decodeInto(QByteArrayView bytes, QChar* out)
     QChar* d = out;
     qsizetype i = 0;
     while (i < size) {
-#if defined(__SSE2__)
         // Pages are mostly ASCII markup: sixteen bytes a step while they are.
-        if (i + 16 <= size) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(block, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(block, zero));
-            const unsigned high = unsigned(_mm_movemask_epi8(block));
-            const qsizetype ascii = high == 0 ? 16 : std::countr_zero(high);
+        if (i + AsciiRun <= size) {
+            const qsizetype ascii = widenAsciiRun(b + i, d);
             d += ascii;
             i += ascii;
-            if (ascii == 16)
+            if (ascii == AsciiRun)
                 continue;
         }
-#endif
         const uchar c = b[i];
         if (c < 0x80) {
             *d++ = QChar(char16_t(c));

@@ -1,10 +1,6 @@
 #include "encoding/utf8text.h"
 
-#include <bit>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "encoding/asciirun.h"
 
 namespace sokuri {
 
@@ -69,23 +65,13 @@ bool decodeWellFormed(const unsigned char* in, const unsigned char* end, char16_
             continue;
         }
         // A run of ASCII.
-#if defined(__SSE2__)
-        const __m128i zero = _mm_setzero_si128();
-        while (end - in >= 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-            const unsigned high = unsigned(_mm_movemask_epi8(block));
-            if (high != 0) {
-                const int ascii = std::countr_zero(high);
-                in += ascii;
-                out += ascii;
+        while (end - in >= AsciiRun) {
+            const qsizetype ascii = widenAsciiRun(in, reinterpret_cast<QChar*>(out));
+            in += ascii;
+            out += ascii;
+            if (ascii != AsciiRun)
                 break;
-            }
-            in += 16;
-            out += 16;
         }
-#endif
         // The rest of a run shorter than a block (none when the block found
         // the run's end).
         while (in != end && *in < 0x80)

@@ -25,10 +25,9 @@ EntryMarks::EntryMarks(QStringView text)
     , m_stride(m_words + 1)
     , m_bits(Kinds * m_stride)
 {
-    // Zeroed here rather than by a call of memset: the buffer is a few
-    // words.
-    for (quint64& word : m_bits)
-        word = 0;
+    // Zeroed at once: QVarLengthArray's filling constructor stores its size
+    // back after every word.
+    std::fill(m_bits.begin(), m_bits.end(), quint64(0));
     quint64* const anchorStarts = bitsOf(AnchorStarts);
     quint64* const anchorEnds = bitsOf(AnchorEnds);
     quint64* const sources = bitsOf(Sources);
@@ -41,7 +40,7 @@ EntryMarks::EntryMarks(QStringView text)
     // U+0100 on saturate to 0x00 or 0xFF, which are none of the characters
     // looked for, with the letter-case bit set or not.
     const auto narrowed = [chars](qsizetype at) {
-        return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
+        return narrowedLanes(chars + at);
     };
     const auto is = [](__m128i bytes, char c) {
         return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(c));

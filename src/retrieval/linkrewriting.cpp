@@ -10,9 +10,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
-#include <array>
 #include <forward_list>
-#include <string_view>
 
 namespace sokuri {
 
@@ -83,8 +81,6 @@ void addAddressEdit(QStringView text, qsizetype eq, EditRule rule, QStringView b
 
 } // namespace
 
-// The first "http://" or "https://" in text, or -1, and the length of that
-// prefix.
 namespace {
 
 // The length of the web address prefix that the "http" at h starts: 8 for
@@ -104,6 +100,8 @@ qsizetype webPrefixAt(QStringView text, qsizetype h, bool anyCase)
 
 } // namespace
 
+// The first "http://" or "https://" in text, or -1, and the length of that
+// prefix.
 qsizetype findWebAddress(QStringView text, qsizetype& prefixLength, bool anyCase)
 {
     // Both prefixes start with "http": the first "http" that goes on with
@@ -150,10 +148,6 @@ QString unwrappedAddress(QStringView link, QStringView param, QStringView base64
     return {};
 }
 
-// The site of the title link: the host of its first "http://" or "https://"
-// address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host
-// unchanged when its first label is a number (a numeric address). Empty
-// without such an address.
 namespace {
 
 // The site of the host that starts at s in text (after its "http://" or
@@ -191,6 +185,10 @@ QString siteFrom(QStringView text, qsizetype s)
 
 } // namespace
 
+// The site of the title link: the host of its first "http://" or "https://"
+// address with its labels reversed ("aa.bb.cc" gives "cc.bb.aa"), or the host
+// unchanged when its first label is a number (a numeric address). Empty
+// without such an address.
 QString siteOf(QStringView anchor)
 {
     qsizetype prefixLength = 0;

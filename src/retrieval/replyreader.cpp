@@ -161,10 +161,7 @@ void readLine(PluginSlot& slot, SlotState& state, QByteArrayView line, QList<Res
 // The carried line is complete: it gains CR LF and is read.
 void handleLine(PluginSlot& slot, SlotState& state, QByteArray& line, QList<ResultRow>& rows)
 {
-    const qsizetype size = line.size();
-    line.resize(size + 2);
-    line[size] = '\r';
-    line[size + 1] = '\n';
+    line.append("\r\n", 2);
     readLine(slot, state, line, rows);
     // Emptied, not released: the next line reuses the buffer.
     line.resize(0);

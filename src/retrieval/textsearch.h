@@ -42,6 +42,14 @@ inline unsigned lanesEqual(__m128i block, __m128i fold, __m128i wanted)
 #endif
 
 #if defined(__SSE2__)
+// The sixteen characters from chars on, narrowed to bytes: characters from
+// U+0100 on saturate to 0x00 or 0xFF, which match no byte of a word whose
+// characters (or those of it that are tested) lie from U+0001 to U+00FE.
+inline __m128i narrowedLanes(const char16_t* chars)
+{
+    return _mm_packus_epi16(loadLanes(chars), loadLanes(chars + Lanes));
+}
+
 // The byte in all sixteen lanes, built from a register: the compiler's way
 // for a narrower variable stores it and loads it wider, which stalls.
 inline __m128i byteInAllLanes(unsigned byte)
@@ -173,8 +181,8 @@ inline qsizetype findPattern(QStringView text, const char16_t* pattern, const ch
         const __m128i finalBytes = byteInAllLanes(final);
         const __m128i firstFoldBytes = byteInAllLanes(firstFold);
         const __m128i finalFoldBytes = byteInAllLanes(finalFold);
-        const auto narrowed = [&](qsizetype at) {
-            return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
+        const auto narrowed = [chars](qsizetype at) {
+            return narrowedLanes(chars + at);
         };
         // One bit a start for the sixteen starts at `at`.
         const auto sixteenStarts = [&](qsizetype at) {
@@ -334,7 +342,7 @@ inline qsizetype findEarlier(QStringView text, QStringView first, QStringView se
     if (lastStep >= 0 && narrows(first) && narrows(second)) {
         const char16_t* chars = text.utf16();
         const auto narrowed = [chars](qsizetype at) {
-            return _mm_packus_epi16(loadLanes(chars + at), loadLanes(chars + at + Lanes));
+            return narrowedLanes(chars + at);
         };
         const __m128i firstHead = byteInAllLanes(first.front().unicode());
         const __m128i firstTail = byteInAllLanes(first.back().unicode());
